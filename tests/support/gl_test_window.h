@@ -1,0 +1,21 @@
+// Helpers for GL tests: a real GLUT window on the test display, and pixel read-back.
+#pragma once
+
+#include <cstdint>
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// Initialises GLUT once per process (GL tests call it before anything else).
+void initGlutForTests();
+// Creates a w x h window, makes it current and returns its GLUT id. The window
+// is left with the toolkit's frame setup: viewport on the whole window, an
+// orthographic (0, 1) x (0, 1) projection and the identity model-view.
+int openTestWindow(int w, int h, const char* title = "test");
+// Clears the back buffer of the current window to the given colour.
+void clearTestWindow(float r, float g, float b);
+// Reads one pixel of the back buffer of the current window (y upward from the bottom).
+Rgb readPixel(int x, int y);
+// True when every channel differs by at most `tolerance`.
+bool nearColour(Rgb actual, Rgb expected, int tolerance = 2);
