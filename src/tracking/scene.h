@@ -1,0 +1,25 @@
+// Scene: what the video view and the field views draw, gathered in one record
+// that the application owns and every view points at.
+#pragma once
+
+#include "tracking/player_track.h"
+#include "tracking/registration.h"
+#include "video/frame_range.h"
+
+struct Scene {
+    PlayerTrack* tracks = nullptr;                // PLAYER_COUNT tracks, in player order
+    const Registration* registration = nullptr;   // the per-frame homographies
+    const FrameRange* frames = nullptr;           // the timeline's range: currentFrame
+    int videoWidth = 0;                           // video frame size in pixels
+    int videoHeight = 0;
+    int selectedPlayer = -1;                      // 0..21, or -1 when none is selected
+    int showTrails = 1;                           // trajectories in the video and field views
+    int showNumbers = 0;                          // player labels in the video and field views
+    double cameraHeading = 90.0;                  // 3D camera angles in degrees; the
+    double cameraTilt = 70.0;                     // flip-camera command negates both
+};
+
+// The current frame of the scene (the timeline's), or 0 when no range is attached.
+inline int sceneFrame(const Scene* scene) {
+    return scene->frames ? scene->frames->currentFrame : 0;
+}
