@@ -8,6 +8,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libglut-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev
+  libfreetype-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick ffmpeg
 )
 missing=()
