@@ -9,26 +9,26 @@
 #include "toolkit/pointer_list.h"
 
 // State flags: one word, several bits may be set at once.
-constexpr uint32_t OBJ_HIDDEN = 0x1;              // neither drawn nor hit, with its subtree
-constexpr uint32_t OBJ_ACTIVE = 0x2;              // the hit test may return the object
-constexpr uint32_t OBJ_MOVABLE = 0x4;             // a drag moves the object and its subtree
-constexpr uint32_t OBJ_ROLL_OVER = 0x8;           // the pointer is over the object
-constexpr uint32_t OBJ_ROLL_OUT = 0x10;           // the pointer has left the object
-constexpr uint32_t OBJ_PRESSED = 0x20;            // a button went down on it and is held
-constexpr uint32_t OBJ_RELEASED = 0x40;           // the button came up over the object
-constexpr uint32_t OBJ_RELEASED_OUTSIDE = 0x80;   // pressed here, released elsewhere
-constexpr uint32_t OBJ_LEFT_BUTTON = 0x100;       // the left button is down on the object
-constexpr uint32_t OBJ_MIDDLE_BUTTON = 0x200;     // the middle button is down on the object
-constexpr uint32_t OBJ_RIGHT_BUTTON = 0x400;      // the right button is down on the object
-constexpr uint32_t OBJ_PRESS_TOGGLE = 0x2000;     // flips at every press
-constexpr uint32_t OBJ_SWITCHED_ON = 0x4000;      // flips at every click; a switch's on state
-constexpr uint32_t OBJ_PLAYING = 0x8000;          // timeline: the video is playing
-constexpr uint32_t OBJ_BACKWARD = 0x10000;        // timeline: stepping goes backward
-constexpr uint32_t OBJ_LOOP = 0x20000;            // timeline: stepping past an end wraps
-constexpr uint32_t OBJ_TEXTURED = 0x40000;        // buttons: draw textures, not plain faces
-constexpr uint32_t OBJ_INITIALIZED = 0x80000;     // the init callback has done its work
-constexpr uint32_t OBJ_CACHED = 0x100000;         // draw from the prebuilt display list
-constexpr uint32_t OBJ_VISITED = 0x200000;        // hit-test mark while children are searched
+constexpr uint32_t OBJ_HIDDEN = 0x1;             // neither drawn nor hit, with its subtree
+constexpr uint32_t OBJ_ACTIVE = 0x2;             // the hit test may return the object
+constexpr uint32_t OBJ_MOVABLE = 0x4;            // a drag moves the object and its subtree
+constexpr uint32_t OBJ_ROLL_OVER = 0x8;          // the pointer is over the object
+constexpr uint32_t OBJ_ROLL_OUT = 0x10;          // the pointer has left the object
+constexpr uint32_t OBJ_PRESSED = 0x20;           // a button went down on it and is held
+constexpr uint32_t OBJ_RELEASED = 0x40;          // the button came up over the object
+constexpr uint32_t OBJ_RELEASED_OUTSIDE = 0x80;  // pressed here, released elsewhere
+constexpr uint32_t OBJ_LEFT_BUTTON = 0x100;      // the left button is down on the object
+constexpr uint32_t OBJ_MIDDLE_BUTTON = 0x200;    // the middle button is down on the object
+constexpr uint32_t OBJ_RIGHT_BUTTON = 0x400;     // the right button is down on the object
+constexpr uint32_t OBJ_PRESS_TOGGLE = 0x2000;    // flips at every press
+constexpr uint32_t OBJ_SWITCHED_ON = 0x4000;     // flips at every click; a switch's on state
+constexpr uint32_t OBJ_PLAYING = 0x8000;         // timeline: the video is playing
+constexpr uint32_t OBJ_BACKWARD = 0x10000;       // timeline: stepping goes backward
+constexpr uint32_t OBJ_LOOP = 0x20000;           // timeline: stepping past an end wraps
+constexpr uint32_t OBJ_TEXTURED = 0x40000;       // buttons: draw textures, not plain faces
+constexpr uint32_t OBJ_INITIALIZED = 0x80000;    // the init callback has done its work
+constexpr uint32_t OBJ_CACHED = 0x100000;        // draw from the prebuilt display list
+constexpr uint32_t OBJ_VISITED = 0x200000;       // hit-test mark while children are searched
 constexpr uint32_t OBJ_BUTTON_BITS = OBJ_LEFT_BUTTON | OBJ_MIDDLE_BUTTON | OBJ_RIGHT_BUTTON;
 
 constexpr int OBJECT_NAME_SIZE = 512;
@@ -45,13 +45,13 @@ using IdleCallback = int (*)(InterfaceObject* object);
 using PointerCallback = int (*)(InterfaceObject* object, int x, int y);
 
 struct InterfaceObject {
-    uint32_t flags = 0;                // state flags above
-    int x = 0, y = 0;                  // lower-left corner, window pixels, y upward
-    int w = 0, h = 0;                  // size in pixels
-    char name[OBJECT_NAME_SIZE] = {};  // object name, or the label a button draws
-    int level = 0;                     // drawing order among siblings: higher is on top
-    InterfaceObject* parent = nullptr; // holder of this object in its child list
-    PointerList children;              // children in ascending level
+    uint32_t flags = 0;                 // state flags above
+    int x = 0, y = 0;                   // lower-left corner, window pixels, y upward
+    int w = 0, h = 0;                   // size in pixels
+    char name[OBJECT_NAME_SIZE] = {};   // object name, or the label a button draws
+    int level = 0;                      // drawing order among siblings: higher is on top
+    InterfaceObject* parent = nullptr;  // holder of this object in its child list
+    PointerList children;               // children in ascending level
     InitCallback init = nullptr;
     DisplayCallback display = nullptr;
     KeyboardCallback keyboard = nullptr;
@@ -59,16 +59,16 @@ struct InterfaceObject {
     PointerCallback press = nullptr;
     PointerCallback release = nullptr;
     PointerCallback releaseOutside = nullptr;
-    int reserved[2] = {0, 0};          // set by initialisation, never read
+    int reserved[2] = {0, 0};  // set by initialisation, never read
 };
 
 // Generic initialisation: stores every field, copies the name (cut at 511
 // characters), gives the child list capacity 1. Does not insert into parent.
-void initObject(InterfaceObject* object, int x, int y, int w, int h, const char* name,
-                int level, uint32_t flags, InterfaceObject* parent, InitCallback init,
-                DisplayCallback display, KeyboardCallback keyboard, IdleCallback idle,
-                PointerCallback press, PointerCallback release,
-                PointerCallback releaseOutside, int reserved0, int reserved1);
+void initObject(InterfaceObject* object, int x, int y, int w, int h, const char* name, int level,
+                uint32_t flags, InterfaceObject* parent, InitCallback init, DisplayCallback display,
+                KeyboardCallback keyboard, IdleCallback idle, PointerCallback press,
+                PointerCallback release, PointerCallback releaseOutside, int reserved0,
+                int reserved1);
 // Short form used by every widget constructor: OBJ_ACTIVE, default init, no other callbacks.
 void initObjectBasic(InterfaceObject* object, int x, int y, int w, int h, const char* name,
                      int level, DisplayCallback display);
@@ -83,13 +83,13 @@ void setReleaseCallback(InterfaceObject* object, PointerCallback callback);
 
 // Flag operations.
 void assignFlags(InterfaceObject* object, uint32_t flags);
-uint32_t setFlags(InterfaceObject* object, uint32_t bits);     // OR; returns the new word
-uint32_t clearFlags(InterfaceObject* object, uint32_t bits);   // AND NOT; returns the new word
-void toggleFlags(InterfaceObject* object, uint32_t bits);      // XOR
-bool flagsSet(const InterfaceObject* object, uint32_t bits);   // all given bits set
+uint32_t setFlags(InterfaceObject* object, uint32_t bits);       // OR; returns the new word
+uint32_t clearFlags(InterfaceObject* object, uint32_t bits);     // AND NOT; returns the new word
+void toggleFlags(InterfaceObject* object, uint32_t bits);        // XOR
+bool flagsSet(const InterfaceObject* object, uint32_t bits);     // all given bits set
 bool flagsNotSet(const InterfaceObject* object, uint32_t bits);  // not all given bits set
-bool isPlaying(const InterfaceObject* object);  // OBJ_PLAYING set
-bool isPressed(const InterfaceObject* object);  // OBJ_PRESSED set
+bool isPlaying(const InterfaceObject* object);                   // OBJ_PLAYING set
+bool isPressed(const InterfaceObject* object);                   // OBJ_PRESSED set
 
 // Invokers: call the callback when it is set and return its result, else 0.
 int invokePress(InterfaceObject* object, int x, int y);
@@ -101,12 +101,14 @@ int invokeReleaseOutside(InterfaceObject* object, int x, int y);
 // message when parent is null.
 InterfaceObject* insertChild(InterfaceObject* parent, InterfaceObject* child);
 
-// Walks over the tree below `start`, on one shared work stack: they must not nest.
+// Walks over the tree below `start`, on one shared work stack: they must not nest
+// (no callback called by a walk may start a walk or a hit test). Each returns 1,
+// or 0 when start is null. Init, idle and keyboard walks visit hidden objects too.
 int initWalk(InterfaceObject* start);
 int idleWalk(InterfaceObject* start);
 int keyboardWalk(InterfaceObject* start, int key, int x, int y);
-int displayWalk(InterfaceObject* start);  // 0 when start is null or hidden
-int moveWalk(InterfaceObject* start, int dx, int dy);
+int displayWalk(InterfaceObject* start);               // 0 when start is null or hidden
+int moveWalk(InterfaceObject* start, int dx, int dy);  // moves start and its subtree
 // The deepest, topmost active object containing (px, py) (edges inclusive), or null.
 InterfaceObject* hitTest(InterfaceObject* start, int px, int py);
 

@@ -1,0 +1,57 @@
+// Window: a GLUT window with the object tree below it, the window table, the
+// shared GLUT callbacks that turn events into walks and state flags, and the
+// event loop.
+#pragma once
+
+#include "toolkit/event_dispatch.h"
+#include "toolkit/frame_timer.h"
+#include "toolkit/interface_object.h"
+
+// A window object: the top of its window's tree. Its rectangle is the screen
+// position and client size given at creation, its name the title, its level -1.
+struct Window : InterfaceObject {
+    int windowId = 0;  // GLUT's id for the window (1, 2, 3 in creation order); 0 once closed
+    FrameTimer timer;  // paces the idle walks while this window is current
+};
+
+// Calls glutInit once (later calls do nothing) and keeps the process running
+// when the user closes a window: the other windows stay usable, and the event
+// loop returns once the last one is closed.
+void initToolkit(int* argc, char** argv);
+
+// Creates a window at screen position (x, y) with a w x h client area, titled
+// `title`, whose timer runs at `rate` ticks per second; registers it in the window
+// table and makes it current. Prints "id: %d\n" with GLUT's id (and the root's
+// level on the first call). The window object lives for the whole run.
+Window* createWindow(int x, int y, int w, int h, const char* title, float rate);
+// The window object of GLUT's current window, or null when there is none.
+Window* currentWindowObject();
+// Inserts `object` into the current window's tree (level order) and returns it;
+// null with "no current window available\n" on stderr when there is no window.
+InterfaceObject* addToCurrentWindow(InterfaceObject* object);
+// Asks GLUT to redraw every open window, then restores the current window.
+void redisplayAll();
+
+int windowCount();             // entries of the window table, closed windows included
+Window* windowAt(int index);   // table entry `index` (creation order), or null
+Window* windowWithId(int id);  // the open window with GLUT id `id`, or null
+
+// Called when the user closes a window, before the toolkit forgets its id.
+using WindowClosedHook = void (*)(Window* window);
+void setWindowClosedHook(WindowClosedHook hook);
+
+// Prepares every window in table order (makes it current, calls
+// prepareWindow(index) when given, runs the init walk) and runs the GLUT event
+// loop. Returns only when every window has been closed.
+void runInterface(void (*prepareWindow)(int windowIndex));
+
+// The GLUT callbacks shared by every window (registered by createWindow).
+void handleDisplay();
+void handleKeyboard(unsigned char key, int x, int y);
+void handleMouse(int button, int state, int x, int y);
+void handleMotion(int x, int y);
+void handlePassiveMotion(int x, int y);
+void handleIdle();
+// The frame of the display callback without the buffer swap: clear, unit-square
+// projection, display walk of `window`'s tree.
+void drawWindowFrame(Window* window);
