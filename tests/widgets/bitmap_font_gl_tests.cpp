@@ -1,9 +1,7 @@
 // Text drawn through the font's display lists, read back from the back buffer.
 #include <GL/freeglut.h>
 #include <GL/gl.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <algorithm>
 #include <cstring>
@@ -23,25 +21,11 @@ int firstWindow = 0;
 std::string firstReport;  // what the first text operation of the run printed
 int firstDrawResult = -1;
 
-// Mesa unloads its driver when the display closes at exit, before the leak
-// checker of the sanitizer build looks; the driver's own allocations then have
-// no module name for the suppressions to match. Keeping it loaded avoids that.
-void keepGlDriverLoaded() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && std::strstr(info->dlpi_name, "/dri/"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
-
 // Opens the first window and makes the first text operation of the program in it.
 class FirstWindow : public testing::Environment {
   public:
     void SetUp() override {
         firstWindow = openTestWindow(W, H, "font 1");
-        keepGlDriverLoaded();
         testing::internal::CaptureStdout();
         firstDrawResult = drawText("first", 0.5f, 0.5f, W, H, defaultFont);
         firstReport = testing::internal::GetCapturedStdout();
