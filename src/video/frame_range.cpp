@@ -18,13 +18,17 @@ int previousFrame(FrameRange* range, uint32_t flags) {
     return range->currentFrame;
 }
 
-int frameRangeLength(const FrameRange* range) { return range->lastFrame - range->firstFrame + 1; }
+int frameRangeLength(const FrameRange* range) {
+    return range->lastFrame - range->firstFrame + 1;
+}
 
 int playStep(FrameRange* range, uint32_t flags) {
     return (flags & OBJ_BACKWARD) ? previousFrame(range, flags) : nextFrame(range, flags);
 }
 
-void rewindFrames(FrameRange* range) { range->currentFrame = range->firstFrame; }
+void rewindFrames(FrameRange* range) {
+    range->currentFrame = range->firstFrame;
+}
 
 int setCurrentFrame(FrameRange* range, uint32_t flags, int frame) {
     if (flags & OBJ_LOOP) {

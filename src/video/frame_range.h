@@ -14,8 +14,8 @@ struct FrameRange {
 int nextFrame(FrameRange* range, uint32_t flags);
 // One step back; before firstFrame wraps to lastFrame with OBJ_LOOP, else stays.
 int previousFrame(FrameRange* range, uint32_t flags);
-int frameRangeLength(const FrameRange* range);  // lastFrame - firstFrame + 1
+int frameRangeLength(const FrameRange* range);    // lastFrame - firstFrame + 1
 int playStep(FrameRange* range, uint32_t flags);  // previousFrame with OBJ_BACKWARD, else next
-void rewindFrames(FrameRange* range);            // currentFrame = firstFrame
+void rewindFrames(FrameRange* range);             // currentFrame = firstFrame
 // Wraps frame into the range with OBJ_LOOP, clamps it without; stores and returns it.
 int setCurrentFrame(FrameRange* range, uint32_t flags, int frame);

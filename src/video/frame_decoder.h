@@ -1,0 +1,63 @@
+// FrameDecoder: one video stream of a file read through FFmpeg: demuxing,
+// decoding, positioning on a seek point, and conversion of decoded frames into
+// tightly packed BGR rows, bottom row first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "video/frame_index.h"
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVPacket;
+struct AVFrame;
+struct SwsContext;
+
+struct FrameDecoder {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* codec = nullptr;
+    AVPacket* packet = nullptr;  // the packet to send next, while hasPacket
+    bool hasPacket = false;
+    bool endSent = false;          // the demuxer ran dry and the decoder was told
+    AVFrame* frame = nullptr;      // the frame decodeNextFrame delivered last
+    AVFrame* converted = nullptr;  // conversion target: BGR at width x height, aligned rows
+    SwsContext* scaler = nullptr;
+    int scalerFormat = -1, scalerWidth = 0, scalerHeight = 0, scalerFullRange = -1;
+    int streamIndex = -1;
+    int width = 0, height = 0;                   // size of the converted frames, pixels
+    bool byteSeekFirst = false;                  // the container seeks exactly by byte, not by time
+    std::vector<PacketInfo>* sentLog = nullptr;  // when set, every packet sent to the decoder
+};
+
+// Opens the file's video stream and its decoder; threads 0 lets FFmpeg choose.
+// On failure fills problem with one line (without a line end) and returns false.
+bool openFrameDecoder(FrameDecoder* decoder, const char* fileName, std::string* problem);
+void closeFrameDecoder(FrameDecoder* decoder);
+// Replaces the decoder context: threads as above; pixels false skips the work that
+// only makes pixels (for a pass that needs the frames' order and times alone).
+bool reopenCodec(FrameDecoder* decoder, int threads, bool pixels);
+
+// Reads the next packet of the video stream into decoder->packet without decoding;
+// false at the end of the file.
+bool readVideoPacket(FrameDecoder* decoder);
+PacketInfo describePacket(const AVPacket* packet);
+
+// Positions the demuxer so that the next packet fed is the seek point's packet and
+// empties the decoder. Falls back from a seek by time to one by byte and to the
+// start of the file; false when the packet cannot be found.
+bool positionAtSeekPoint(FrameDecoder* decoder, const FrameIndex& index, int seekPoint);
+
+// Feeds packets until a frame comes out: 1 with it in decoder->frame, 0 at the end.
+int decodeNextFrame(FrameDecoder* decoder);
+int64_t frameTime(const AVFrame* frame);  // pts, else the decoder's best guess, else NO_TIME
+bool frameIsIntra(const AVFrame* frame);
+
+// Converts decoder->frame into width * height * 3 bytes at pixels: BGR, rows tightly
+// packed, bottom row first. False when the frame's pixel format cannot be converted.
+bool convertFrame(FrameDecoder* decoder, unsigned char* pixels);
+
+int reportedFrameCount(const FrameDecoder* decoder);  // what the container says, 0 if nothing
+int64_t fileBytes(const FrameDecoder* decoder);       // file size, 0 when unknown
+int64_t bytesRead(const FrameDecoder* decoder);       // position of the reader in the file

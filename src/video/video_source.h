@@ -1,0 +1,59 @@
+// VideoSource: the game video, opened once, read frame by frame or at any frame.
+//
+// Frame i is the i-th frame that decoding the file from its start delivers; a
+// seek to i lands on exactly that frame in every container. Frames are handed on
+// as tightly packed BGR rows (3 bytes per pixel), bottom row first, always in the
+// same output buffer, owned by the source, whose address never changes while the
+// source is open: a viewer keeps one pointer to it and re-reads it after a read.
+// Decoded frames are also kept in a cache with a memory budget, so that stepping
+// back and forth is a copy rather than a decode.
+#pragma once
+
+#include <cstddef>
+
+constexpr int VIDEO_FILE_NAME_SIZE = 512;  // bytes of videoFileName, terminator included
+
+struct CaptureState;  // demuxer, decoder, frame index and cache; private to the source
+
+struct VideoSource {
+    char videoFileName[VIDEO_FILE_NAME_SIZE] = {};  // the file opened, the main window's title
+    CaptureState* capture = nullptr;                // owned, null while closed
+    int framePixelFormat = 0;  // GL enum of the handed-on pixels, as given to openVideo
+    int videoWidth = 0;        // frame width, pixels
+    int videoHeight = 0;       // frame height, pixels
+    int nFrames = 0;           // frames that can be read; frame indices are 0 .. nFrames-1
+    int nChannels = 0;         // bytes per pixel of the handed-on frames: 3
+    // The current frame's pixels (the output buffer), or null after a read that failed.
+    const unsigned char* frameImage = nullptr;
+};
+
+// Opens fileName, indexes its frames where the container needs it and reads frame
+// 0. Returns 1, or 0 after a console line saying why (the source is then closed).
+int openVideo(VideoSource* source, const char* fileName, int pixelFormat);
+// Reads frame 0; returns frameImage (null when it cannot be read).
+const unsigned char* rewindVideo(VideoSource* source);
+// Reads frame frameIndex into the output buffer; frameImage is null when there is
+// no such frame or it cannot be read.
+void seekVideo(VideoSource* source, int frameIndex);
+// Reads the frame after the one last asked for; frameImage is null past the end.
+void readNextFrame(VideoSource* source);
+// Closes the file and frees the buffers; frameImage becomes null.
+void releaseVideo(VideoSource* source);
+
+// Index of the frame in the output buffer, -1 when frameImage is null or closed.
+int currentVideoFrame(const VideoSource* source);
+
+// What the frame cache holds and how reads were served since opening.
+struct VideoCacheStats {
+    long long hits = 0;           // reads served by a copy from the cache
+    long long misses = 0;         // reads that had to decode
+    long long decodedFrames = 0;  // frames the decoder delivered for reads
+    long long seeks = 0;          // container seeks made for reads
+    int framesHeld = 0;           // frames in the cache now
+    size_t bytesHeld = 0;         // their bytes; never above budgetBytes
+    size_t budgetBytes = 0;       // the cache's memory budget
+};
+VideoCacheStats videoCacheStats(const VideoSource* source);
+// Sets the cache's memory budget in bytes (DEFAULT_FRAME_CACHE_BUDGET, 256 MB, at
+// opening); frames that no longer fit leave, the least recently used first.
+void setVideoCacheBudget(VideoSource* source, size_t budgetBytes);
