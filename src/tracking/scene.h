@@ -6,17 +6,22 @@
 #include "tracking/registration.h"
 #include "video/frame_range.h"
 
+// What a drag on the video edits: both the rectangle and the feet point, or
+// only one of them (the "modify feet" or "modify rect" switch is on).
+enum KeyEditMode { EDIT_BOTH = 0, EDIT_FEET_ONLY = 1, EDIT_RECT_ONLY = 2 };
+
 struct Scene {
-    PlayerTrack* tracks = nullptr;                // PLAYER_COUNT tracks, in player order
-    const Registration* registration = nullptr;   // the per-frame homographies
-    const FrameRange* frames = nullptr;           // the timeline's range: currentFrame
-    int videoWidth = 0;                           // video frame size in pixels
+    PlayerTrack* tracks = nullptr;               // PLAYER_COUNT tracks, in player order
+    const Registration* registration = nullptr;  // the per-frame homographies
+    const FrameRange* frames = nullptr;          // the timeline's range: currentFrame
+    int videoWidth = 0;                          // video frame size in pixels
     int videoHeight = 0;
-    int selectedPlayer = -1;                      // 0..21, or -1 when none is selected
-    int showTrails = 1;                           // trajectories in the video and field views
-    int showNumbers = 0;                          // player labels in the video and field views
-    double cameraHeading = 90.0;                  // 3D camera angles in degrees; the
-    double cameraTilt = 70.0;                     // flip-camera command negates both
+    int selectedPlayer = -1;           // 0..21, or -1 when none is selected
+    int showTrails = 1;                // trajectories in the video and field views
+    int showNumbers = 0;               // player labels in the video and field views
+    double cameraHeading = 90.0;       // 3D camera angles in degrees; the
+    double cameraTilt = 70.0;          // flip-camera command negates both
+    KeyEditMode editMode = EDIT_BOTH;  // set by the modify switches
 };
 
 // The current frame of the scene (the timeline's), or 0 when no range is attached.
