@@ -1,0 +1,288 @@
+// Saves and loads the tracking file of a full match (22 players, 135000 frames, a key
+// every 25 frames) and compares with a dense-table fprintf("%lg") writer and an fscanf
+// reader of the same file. Prints times, peak memory and the file size.
+//
+// Usage: tracking_file_bench [folder]   (default: a new folder under /tmp, removed after)
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tracking/tracking_file.h"
+
+namespace {
+
+constexpr int FRAMES = 135000;  // 90 minutes at 25 frames per second
+constexpr int KEY_STEP = 25;    // one key a second
+constexpr int HEIGHT = 1080;
+
+struct Tracks {
+    PlayerTrack t[PLAYER_COUNT];
+    Tracks() {
+        for (PlayerTrack& track : t) initTrack(&track);
+    }
+    ~Tracks() {
+        for (PlayerTrack& track : t) clearTrack(&track);
+    }
+};
+
+// Wall-clock and processor time of one run; processor time is steadier on a busy machine.
+struct Timer {
+    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+    std::clock_t cpu = std::clock();
+};
+
+struct Elapsed {
+    double wall = 0, cpu = 0;
+};
+
+Elapsed elapsed(const Timer& since) {
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - since.wall).count(),
+            static_cast<double>(std::clock() - since.cpu) / CLOCKS_PER_SEC};
+}
+
+// A "VmRSS" or "VmHWM" line of /proc/self/status, in MB.
+double statusMB(const char* field) {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    double kb = 0;
+    while (status != nullptr && std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, field, std::strlen(field)) == 0)
+            kb = std::atof(line + std::strlen(field) + 1);
+    if (status != nullptr) std::fclose(status);
+    return kb / 1024.0;
+}
+
+// Sets the peak resident size back to the current one.
+bool resetPeak() {
+    FILE* clear = std::fopen("/proc/self/clear_refs", "w");
+    if (clear == nullptr) return false;
+    const bool done = std::fputs("5", clear) >= 0;
+    return std::fclose(clear) == 0 && done;
+}
+
+void makeMatch(Tracks& tracks) {
+    std::mt19937 random(2024);
+    std::uniform_real_distribution<double> step(-3.0, 3.0);
+    for (int p = 0; p < PLAYER_COUNT; p++) {
+        double x = 100 + 80 * p, y = 200 + 30 * p;
+        for (int frame = 0; frame < FRAMES; frame += KEY_STEP) {
+            x += step(random);
+            y += step(random);
+            const double w = 30 + step(random), h = 90 + 2 * step(random);
+            KeyFrame* key = new KeyFrame{0, x, y - h / 2, x, y, w, h};
+            addKey(&tracks.t[p], key, NODE_OWNS_PAYLOAD, frame);
+        }
+    }
+}
+
+// The writer that builds the whole dense table and prints it with fprintf.
+int fprintfSave(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight) {
+    std::vector<FrameSample*> samples(PLAYER_COUNT);
+    for (FrameSample*& array : samples) array = new FrameSample[nFrames];
+    std::vector<int> count(nFrames, 0);
+    for (int p = 0; p < PLAYER_COUNT; p++) {
+        for (KeyNode* k0 = firstKey(&tracks[p]); k0 != nullptr; k0 = nextKey(&tracks[p], k0)) {
+            const KeyFrame& a = *keyFrameOf(k0);
+            const int f0 = k0->frame;
+            samples[p][f0] =
+                FrameSample{a.flags | 1,           a.feetX,     videoHeight - a.feetY, a.rectX,
+                            videoHeight - a.rectY, a.rectWidth, a.rectHeight};
+            count[f0]++;
+            KeyNode* k1 = nextKey(&tracks[p], k0);
+            if (k1 == nullptr) break;
+            const KeyFrame& b = *keyFrameOf(k1);
+            const double r = 1.0 / (k1->frame - f0);
+            for (int j = f0 + 1; j < k1->frame; j++) {
+                const double t = (j - f0) * r, w = 1 - t;
+                samples[p][j] = FrameSample{2,
+                                            w * a.feetX + (1 - w) * b.feetX,
+                                            videoHeight - (w * a.feetY + (1 - w) * b.feetY),
+                                            w * a.rectX + (1 - w) * b.rectX,
+                                            videoHeight - (w * a.rectY + (1 - w) * b.rectY),
+                                            w * a.rectWidth + (1 - w) * b.rectWidth,
+                                            w * a.rectHeight + (1 - w) * b.rectHeight};
+                count[j]++;
+            }
+        }
+    }
+    FILE* file = std::fopen(fileName, "w+");
+    if (file == nullptr) return 0;
+    std::fprintf(file, "nFrames\t%d\nfieldPosition\t%c\ntotalNPlayers\t%d\n", nFrames, 'n', 22);
+    for (int f = 0; f < nFrames; f++) {
+        std::fprintf(file, "\nnPlayers\t%d\n", count[f]);
+        for (int p = 0; p < PLAYER_COUNT; p++) {
+            const FrameSample& s = samples[p][f];
+            if (s.flags > 0 && (s.flags & 3))
+                std::fprintf(file, "%d\t%lg\t%lg\t%lg\t%lg\t%lg\t%lg\t%d\n", p, s.feetX, s.feetY,
+                             s.rectX, s.rectY, s.rectWidth, s.rectHeight, s.flags);
+        }
+    }
+    const int closed = std::fclose(file);
+    for (FrameSample* array : samples) delete[] array;
+    return closed == 0 ? 1 : -1;
+}
+
+// The reader with the file's scanf formats, adding every key line to the tracks.
+int fscanfLoad(const char* fileName, PlayerTrack* tracks, int videoHeight) {
+    FILE* file = std::fopen(fileName, "r");
+    if (file == nullptr) return 0;
+    int nFrames = 0, totalPlayers = 0;
+    char fieldPosition = 0;
+    if (std::fscanf(file, "nFrames\t%d\n", &nFrames) != 1 ||
+        std::fscanf(file, "fieldPosition\t%c\n", &fieldPosition) != 1 ||
+        std::fscanf(file, "totalNPlayers\t%d\n", &totalPlayers) != 1) {
+        std::fclose(file);
+        return 0;
+    }
+    for (int b = 0; b < nFrames; b++) {
+        int count = 0;
+        if (std::fscanf(file, "\nnPlayers\t%d\n", &count) != 1) break;
+        for (int i = 0; i < count; i++) {
+            int player = 0;
+            KeyFrame key;
+            if (std::fscanf(file, "%d\t%lg\t%lg\t%lg\t%lg\t%lg\t%lg\t%d\n", &player, &key.feetX,
+                            &key.feetY, &key.rectX, &key.rectY, &key.rectWidth, &key.rectHeight,
+                            &key.flags) != 8)
+                break;
+            if (!(key.flags & 1) || player < 0 || player >= PLAYER_COUNT) continue;
+            key.feetY = videoHeight - key.feetY;
+            key.rectY = videoHeight - key.rectY;
+            addKey(&tracks[player], new KeyFrame(key), NODE_OWNS_PAYLOAD, b);
+        }
+    }
+    return std::fclose(file) == 0 ? 1 : -1;
+}
+
+bool sameBytes(const std::string& a, const std::string& b) {
+    FILE* fa = std::fopen(a.c_str(), "rb");
+    FILE* fb = std::fopen(b.c_str(), "rb");
+    bool same = fa != nullptr && fb != nullptr;
+    std::vector<char> ba(1 << 20), bb(1 << 20);
+    while (same) {
+        const size_t na = std::fread(ba.data(), 1, ba.size(), fa);
+        const size_t nb = std::fread(bb.data(), 1, bb.size(), fb);
+        same = na == nb && std::memcmp(ba.data(), bb.data(), na) == 0;
+        if (na == 0) break;
+    }
+    if (fa != nullptr) std::fclose(fa);
+    if (fb != nullptr) std::fclose(fb);
+    return same;
+}
+
+bool sameKeys(Tracks& a, Tracks& b) {
+    for (int p = 0; p < PLAYER_COUNT; p++) {
+        KeyNode* ka = firstKey(&a.t[p]);
+        KeyNode* kb = firstKey(&b.t[p]);
+        for (; ka != nullptr && kb != nullptr; ka = nextKey(&a.t[p], ka), kb = nextKey(&b.t[p], kb))
+            if (ka->frame != kb->frame ||
+                std::memcmp(keyFrameOf(ka), keyFrameOf(kb), sizeof(KeyFrame)))
+                return false;
+        if (ka != kb) return false;
+    }
+    return true;
+}
+
+long fileSize(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return -1;
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    std::fclose(file);
+    return size;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string folder;
+    bool removeFolder = false;
+    if (argc > 1) {
+        folder = argv[1];
+    } else {
+        char name[] = "/tmp/tracking_file_bench_XXXXXX";
+        if (mkdtemp(name) == nullptr) return 1;
+        folder = name;
+        removeFolder = true;
+    }
+    const std::string ours = folder + "/match.txt", theirs = folder + "/match_fprintf.txt";
+
+    const double baseMB = statusMB("VmRSS");
+    Tracks tracks;
+    makeMatch(tracks);
+    const double tracksMB = statusMB("VmRSS") - baseMB;
+
+    const bool peakReset = resetPeak();
+    double before = statusMB("VmRSS");
+    Timer start;
+    const int saved = saveTracking(ours.c_str(), tracks.t, FRAMES, HEIGHT);
+    const Elapsed saveTime = elapsed(start);
+    const double savePeakMB = statusMB("VmHWM") - before;
+
+    resetPeak();
+    before = statusMB("VmRSS");
+    start = Timer();
+    const int referenceSaved = fprintfSave(theirs.c_str(), tracks.t, FRAMES, HEIGHT);
+    const Elapsed referenceSaveTime = elapsed(start);
+    const double referencePeakMB = statusMB("VmHWM") - before;
+    const bool identical = sameBytes(ours, theirs);
+
+    Elapsed loadTime, referenceLoadTime;
+    double loadPeakMB = 0;
+    int loaded = 0, referenceLoaded = 0;
+    bool keysAgree = false;
+    {
+        Tracks fresh, reference;
+        resetPeak();
+        before = statusMB("VmRSS");
+        start = Timer();
+        loaded = loadTracking(ours.c_str(), fresh.t, FRAMES, HEIGHT);
+        loadTime = elapsed(start);
+        loadPeakMB = statusMB("VmHWM") - before;
+        start = Timer();
+        referenceLoaded = fscanfLoad(ours.c_str(), reference.t, HEIGHT);
+        referenceLoadTime = elapsed(start);
+        keysAgree = sameKeys(fresh, reference);
+    }
+
+    int keys = 0;
+    for (PlayerTrack& track : tracks.t) keys += track.keys.count;
+    std::printf("tracking file benchmark: %d players, %d frames, %d keys (one every %d frames)\n",
+                PLAYER_COUNT, FRAMES, keys, KEY_STEP);
+    std::printf("file size                %.1f MB (%ld bytes)\n", fileSize(ours) / 1e6,
+                fileSize(ours));
+    std::printf("tracks' own memory       %.1f MB\n", tracksMB);
+    std::printf("                         wall s   processor s\n");
+    std::printf("saveTracking             %6.3f   %6.3f   (result %d, fsync included)\n",
+                saveTime.wall, saveTime.cpu, saved);
+    std::printf("fprintf dense writer     %6.3f   %6.3f   (result %d)\n", referenceSaveTime.wall,
+                referenceSaveTime.cpu, referenceSaved);
+    std::printf("  save speed-up          %5.1fx   %5.1fx\n",
+                referenceSaveTime.wall / saveTime.wall, referenceSaveTime.cpu / saveTime.cpu);
+    std::printf("byte-identical output    %s\n", identical ? "yes" : "NO");
+    std::printf("loadTracking             %6.3f   %6.3f   (result %d)\n", loadTime.wall,
+                loadTime.cpu, loaded);
+    std::printf("fscanf reader            %6.3f   %6.3f   (result %d)\n", referenceLoadTime.wall,
+                referenceLoadTime.cpu, referenceLoaded);
+    std::printf("  load speed-up          %5.1fx   %5.1fx\n",
+                referenceLoadTime.wall / loadTime.wall, referenceLoadTime.cpu / loadTime.cpu);
+    std::printf("loaded keys agree        %s\n", keysAgree ? "yes" : "NO");
+    std::printf(
+        "peak memory above the tracks%s: save %.1f MB, load %.1f MB, fprintf writer "
+        "%.1f MB\n",
+        peakReset ? "" : " (peak could not be reset: figures are upper bounds)", savePeakMB,
+        loadPeakMB, referencePeakMB);
+
+    if (removeFolder) {
+        unlink(ours.c_str());
+        unlink(theirs.c_str());
+        rmdir(folder.c_str());
+    }
+    return identical && keysAgree && saved == 1 && loaded == 1 ? 0 : 1;
+}

@@ -1,0 +1,22 @@
+// KeyFrame: one annotated position of a player on one video frame.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+constexpr int32_t KEY_FLAG_KEY = 1;           // the position is a key frame
+constexpr int32_t KEY_FLAG_INTERPOLATED = 2;  // the position lies strictly between two keys
+
+// Pixels of the key's own video frame, x to the right, y upward from the bottom edge.
+struct KeyFrame {
+    int32_t flags = 0;   // 0 when made by editing; the file's flag column when loaded
+    double feetX = 0.0;  // feet point
+    double feetY = 0.0;
+    double rectX = 0.0;  // centre of the player's rectangle
+    double rectY = 0.0;
+    double rectWidth = 0.0;  // rectangle size, >= 0
+    double rectHeight = 0.0;
+};
+
+// Lists release owned payloads without knowing their type.
+static_assert(std::is_trivially_destructible_v<KeyFrame>);
