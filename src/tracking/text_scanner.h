@@ -41,3 +41,7 @@ bool lineFinished(TextScanner* scanner);  // only white space is left on the cur
 // decimal (fixed or exponent form) and finite; values out of range do not convert.
 bool parseInt(const char* begin, const char* end, int* value);
 bool parseReal(const char* begin, const char* end, double* value);
+// The next field of the current line converted whole, as parseInt or parseReal; false
+// when the line has no more fields or the field does not convert.
+bool nextIntField(TextScanner* scanner, int* value);
+bool nextRealField(TextScanner* scanner, double* value);

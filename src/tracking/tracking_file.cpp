@@ -353,13 +353,11 @@ bool readLine(Loader* loader) {
 }
 
 bool fieldInt(Loader* loader, int* value) {
-    const char *begin, *end;
-    return nextField(&loader->scanner, &begin, &end) && parseInt(begin, end, value);
+    return nextIntField(&loader->scanner, value);
 }
 
 bool fieldReal(Loader* loader, double* value) {
-    const char *begin, *end;
-    return nextField(&loader->scanner, &begin, &end) && parseReal(begin, end, value);
+    return nextRealField(&loader->scanner, value);
 }
 
 bool fieldWord(Loader* loader, const char* word) {
