@@ -30,9 +30,11 @@ struct PlayerTrack {
 
 // The node as a key of the track, or null for a sentinel or null.
 KeyNode* asKeyNode(const PlayerTrack* track, ListNode* node);
-// The key after node (the first key when node is the head sentinel), or null.
+// The key after node (the first key when node is the head sentinel), or null (also
+// for a null node).
 KeyNode* nextKey(const PlayerTrack* track, ListNode* node);
-// The key before node (the last key when node is the tail sentinel), or null.
+// The key before node (the last key when node is the tail sentinel), or null (also
+// for a null node).
 KeyNode* previousKey(const PlayerTrack* track, ListNode* node);
 KeyNode* firstKey(const PlayerTrack* track);  // null when the track has no keys
 KeyNode* lastKey(const PlayerTrack* track);   // null when the track has no keys
@@ -58,6 +60,9 @@ void clearTrack(PlayerTrack* track);
 // on that frame. The cursor ends on the new key. Returns it, or null when the node
 // cannot be allocated (track unchanged, keyFrame still the caller's).
 KeyNode* addKey(PlayerTrack* track, KeyFrame* keyFrame, int bits, int frame);
+// Moves source's keys to track, freeing the keys track had; source is left empty. Both
+// cursors go to their head sentinels; selection entries stay.
+void replaceKeys(PlayerTrack* track, PlayerTrack* source);
 
 // Selection and navigation. `selection` holds PlayerTrack pointers in nodes that own
 // only themselves; range is the timeline's frame range and rangeFlags its flags word.
@@ -75,6 +80,3 @@ int previousKeyFrame(LinkedList* selection, FrameRange* range, uint32_t rangeFla
 int selectTrack(LinkedList* selection, PlayerTrack* track);
 // Removes track from the selection (an unselected track is left alone).
 void deselectTrack(LinkedList* selection, PlayerTrack* track);
-// Moves source's keys to track, freeing the keys track had; source is left empty. Both
-// cursors go to their head sentinels; selection entries stay.
-void replaceKeys(PlayerTrack* track, PlayerTrack* source);
