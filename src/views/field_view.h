@@ -1,0 +1,28 @@
+// Field view: the flat plan of the field with every player's trail, dot and label,
+// and the plan drawing that the subfield view shares.
+#pragma once
+
+#include "views/view.h"
+
+// How a plan view marks its players.
+struct PlanMarkStyle {
+    float dotSize;     // coloured point under the black centre, pixels
+    float centreSize;  // black centre point, pixels
+    bool labels;       // draw labels when the scene's showNumbers is set
+};
+
+constexpr PlanMarkStyle FIELD_VIEW_MARKS = {7.0f, 5.0f, true};
+
+// The plan view in full: displayView, the artwork stretched over the view, then, in
+// an 800 x 400 plan projection, the player pass and (style and scene permitting) the
+// label pass. Without a scene only the artwork and background are drawn.
+void drawPlanView(View* view, const PlanMarkStyle& style);
+// The player pass in the current plan projection: for each player in order, its
+// trail (when the scene's showTrails is set) and its dot at the current frame.
+void drawPlayerMarks(const Scene* scene, const PlanMarkStyle& style);
+// The label pass in the current plan projection: a dark box and the player's label
+// at each dot.
+void drawPlayerLabels(const Scene* scene);
+
+// Display callback of the "field" view. Returns 1.
+int drawFieldView(InterfaceObject* object);
