@@ -1,0 +1,103 @@
+#include "tracking/key_editing.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Sums of two window coordinates are taken in 64 bits so that no pointer position,
+// however far off, overflows before the halving.
+int midpoint(int a, int b) {
+    return static_cast<int>((static_cast<long long>(a) + b) / 2);
+}
+
+int extent(int a, int b) {
+    return static_cast<int>(std::llabs(static_cast<long long>(a) - b));
+}
+
+double blend(double w, double a, double b) {
+    return w * a + (1.0 - w) * b;
+}
+
+}  // namespace
+
+DragRect dragRectBetween(int pointerX, int pointerY, int buttonX, int buttonY, int originX,
+                         int originY) {
+    return {pointerX - originX, pointerY - originY, buttonX - originX, buttonY - originY};
+}
+
+void dragFeetPoint(const DragRect& drag, int* fx, int* fy) {
+    *fx = midpoint(drag.x0, drag.x1);
+    *fy = drag.y0 < drag.y1 ? drag.y0 : drag.y1;
+}
+
+bool trackPositionAt(PlayerTrack* track, int frame, KeyFrame* out) {
+    KeyNode* k0 = seekKey(track, frame);
+    if (k0 == nullptr || keyFrameOf(k0) == nullptr) return false;
+    const KeyFrame& a = *keyFrameOf(k0);
+    if (k0->frame == frame) {
+        *out = a;
+        return true;
+    }
+    KeyNode* k1 = nextKey(track, k0);
+    if (k1 == nullptr || keyFrameOf(k1) == nullptr) return false;
+    const KeyFrame& b = *keyFrameOf(k1);
+    const double w = keyWeight(track, k0, frame);
+    out->flags = a.flags;
+    out->feetX = blend(w, a.feetX, b.feetX);
+    out->feetY = blend(w, a.feetY, b.feetY);
+    out->rectX = blend(w, a.rectX, b.rectX);
+    out->rectY = blend(w, a.rectY, b.rectY);
+    out->rectWidth = blend(w, a.rectWidth, b.rectWidth);
+    out->rectHeight = blend(w, a.rectHeight, b.rectHeight);
+    return true;
+}
+
+int editKeyFromDrag(PlayerTrack* track, int frame, KeyEditMode mode, const DragRect& drag, int fx,
+                    int fy) {
+    if (track == nullptr) return 0;
+    KeyFrame position;
+    const bool hasPosition = trackPositionAt(track, frame, &position);
+
+    KeyFrame* key = new (std::nothrow) KeyFrame;
+    if (key == nullptr) {
+        std::fprintf(stderr, "no memory for a key frame; the edit is dropped\n");
+        return 0;
+    }
+    key->flags = 0;
+    if (mode == EDIT_RECT_ONLY && hasPosition) {
+        key->feetX = position.feetX;
+        key->feetY = position.feetY;
+    } else {
+        key->feetX = fx;
+        key->feetY = fy;
+    }
+    if (mode == EDIT_FEET_ONLY && hasPosition) {
+        key->rectX = position.rectX;
+        key->rectY = position.rectY;
+        key->rectWidth = position.rectWidth;
+        key->rectHeight = position.rectHeight;
+    } else {
+        key->rectX = midpoint(drag.x0, drag.x1);
+        key->rectY = midpoint(drag.y0, drag.y1);
+        key->rectWidth = extent(drag.x0, drag.x1);
+        key->rectHeight = extent(drag.y0, drag.y1);
+    }
+    if (addKey(track, key, NODE_OWNS_PAYLOAD, frame) == nullptr) {
+        delete key;
+        std::fprintf(stderr, "no memory for a key frame; the edit is dropped\n");
+        return 0;
+    }
+    return 1;
+}
+
+int editSelectedPlayerKey(Scene* scene, const DragRect& drag) {
+    if (scene == nullptr || scene->tracks == nullptr) return 0;
+    const int player = scene->selectedPlayer;
+    if (player < 0 || player >= PLAYER_COUNT) return 0;
+    int fx = 0, fy = 0;
+    dragFeetPoint(drag, &fx, &fy);
+    return editKeyFromDrag(&scene->tracks[player], sceneFrame(scene), scene->editMode, drag, fx,
+                           fy);
+}

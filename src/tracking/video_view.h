@@ -1,0 +1,31 @@
+// VideoView: the "video" panel. It shows the current frame and, over it, the drag in
+// progress, the selected player's rectangle and feet point (or its trajectory), and the
+// players' labels; a drag released over it becomes a key of the selected player.
+#pragma once
+
+#include "tracking/key_editing.h"
+#include "tracking/scene.h"
+#include "widgets/panel.h"
+
+// The panel has the video's size, so one window pixel is one video pixel.
+struct VideoView : Panel {
+    Scene* scene = nullptr;  // what the overlays show and a drag edits; not owned
+    DragRect dragRect;       // the drag, relative to the view; recomputed while the view is
+                             // pressed and at the release
+};
+
+// createPanel, then drawVideoView as display and videoDragEnd as release callback. The
+// composition gives the frame to the panel's texture (setDefaultTexture, streamed) and
+// clears OBJ_CACHED so that every display shows the current frame.
+void createVideoView(VideoView* view, int x, int y, int w, int h, const char* name, int level,
+                     Scene* scene);
+
+// Display callback: the panel as every panel draws, then, in a projection of
+// videoWidth x videoHeight units, the drag rectangle while the view is pressed, the
+// selected player's trajectory (showTrails) or plain marks, and the labels
+// (showNumbers). Leaves the projection matrix mode selected. Returns 1.
+int drawVideoView(InterfaceObject* object);
+// Release callback (a press on the view released over it): with a player selected, the
+// drag from the button-event position to the pointer becomes that player's key at the
+// current frame. Returns 1.
+int videoDragEnd(InterfaceObject* object, int x, int y);

@@ -1,0 +1,54 @@
+// A small annotation state for the key-editing, overlay and video-view tests: 22
+// tracks, a table of homographies (identity unless a test changes one) and a frame
+// range, gathered in a Scene.
+#pragma once
+
+#include <vector>
+
+#include "tracking/scene.h"
+
+// Moves image points (y downward) by (dx, dy).
+inline Homography shiftHomography(double dx, double dy) {
+    return {{1, 0, dx, 0, 1, dy, 0, 0, 1}};
+}
+
+struct SceneFixture {
+    PlayerTrack tracks[PLAYER_COUNT];
+    std::vector<Homography> homographies;
+    Registration registration;
+    FrameRange frames;
+    Scene scene;
+
+    // Records for frames 0..recordCount-1; a video of width x height pixels.
+    explicit SceneFixture(int recordCount, int width = 320, int height = 240) {
+        homographies.assign(recordCount, shiftHomography(0, 0));
+        registration.homographies = homographies.empty() ? nullptr : homographies.data();
+        registration.count = recordCount;
+        frames = {0, 999, 0};
+        scene.tracks = tracks;
+        scene.registration = &registration;
+        scene.frames = &frames;
+        scene.videoWidth = width;
+        scene.videoHeight = height;
+    }
+    ~SceneFixture() {
+        for (PlayerTrack& track : tracks) clearTrack(&track);
+    }
+    SceneFixture(const SceneFixture&) = delete;
+    SceneFixture& operator=(const SceneFixture&) = delete;
+
+    // Frame k's homography moves image points by (2k, k): carried from frame k to frame
+    // f a key point moves by (2 (k - f), -(k - f)) in video pixels (y upward).
+    void shiftEveryFrame() {
+        for (size_t k = 0; k < homographies.size(); ++k)
+            homographies[k] = shiftHomography(2.0 * k, 1.0 * k);
+    }
+    // A key of player at frame (flags 1, as if loaded from a file).
+    void key(int player, int frame, double feetX, double feetY, double rectX, double rectY,
+             double rectWidth, double rectHeight) {
+        addKey(&tracks[player],
+               new KeyFrame{KEY_FLAG_KEY, feetX, feetY, rectX, rectY, rectWidth, rectHeight},
+               NODE_OWNS_PAYLOAD, frame);
+    }
+    void at(int frame) { frames.currentFrame = frame; }
+};
