@@ -1,11 +1,21 @@
-// AppState: the one application state, alive for the whole run.
+// AppState: the one application state, alive for the whole run: the video, the
+// tracks, the scene the views draw, and every widget record of the three windows.
 #pragma once
 
 #include "app/command_line.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/scene.h"
+#include "tracking/video_view.h"
 #include "video/video_source.h"
+#include "views/timeline.h"
+#include "views/view.h"
+#include "widgets/button.h"
+#include "widgets/panel.h"
+#include "widgets/switch_button.h"
+#include "widgets/text_panel.h"
+#include "widgets/texture.h"
+#include "widgets/titled_frame.h"
 
 struct AppState {
     VideoSource video;                        // the game video and its current frame
@@ -13,7 +23,33 @@ struct AppState {
     char loadFileName[STATE_NAME_SIZE] = {};  // "load" reads from here
     Registration registration;                // per-frame homographies (may be empty)
     PlayerTrack tracks[PLAYER_COUNT];         // O1..O11 then D1..D11
-    Scene scene;                              // what the views draw, pointing at the above
+    // What the views draw, pointing at the above and at the timeline's frame range;
+    // also holds selectedPlayer, showTrails, showNumbers, the camera angles and the
+    // edit mode that the commands change.
+    Scene scene;
+
+    // The main window's widgets, in the window's child order.
+    Panel buttonBar;
+    SwitchButton playButton;  // play/pause: its on state shows the pause pictures
+    Button previousFrameButton, nextFrameButton, previousKeyButton, nextKeyButton;
+    Button loadButton, saveButton, deleteKeyButton;
+    SwitchButton modifyFeetSwitch, modifyRectSwitch;  // at most one is on: editMode
+    View subfieldView;
+    SwitchButton playerButtons[PLAYER_COUNT];  // index = player: O1..O11 then D1..D11
+    VideoView videoPanel;
+    TextPanel helpPanel;         // the shortcut list, inside shortcutsPanel
+    TitledFrame shortcutsPanel;  // hidden until 'h'; movable
+    Timeline timeline;           // owns the current frame and the selection
+    // The field windows' views.
+    View fieldView;    // "football field" window
+    View fieldView3D;  // "3D view of football field" window
+
+    // Field pictures, each made in the window that draws it.
+    Texture smallFieldTexture, fieldTexture, fieldTexture3D;
+
+    SwitchButton* editMode = nullptr;  // the modify switch that is on, or null
+    double fieldAspect = -1.0;  // width / height of fieldView, fixed at its window's first reshape
+    double aspect3D = -1.0;     // the same for fieldView3D
 };
 
 extern AppState app;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/composition.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "video/video_source.h"
@@ -26,6 +27,11 @@ int runSetup(const CommandLine& names) {
 
     // Without a registration the tool still works; the views leave players out.
     readRegistration(names.registrationFileName, &app.registration);
+    if (app.registration.count < app.video.nFrames)
+        std::printf(
+            "Warning: %d of %d frames have a registration: the views leave players out on "
+            "the others\n",
+            app.registration.count, app.video.nFrames);
 
     for (PlayerTrack& track : app.tracks) initTrack(&track);
 
@@ -34,9 +40,10 @@ int runSetup(const CommandLine& names) {
     app.scene.videoWidth = app.video.videoWidth;
     app.scene.videoHeight = app.video.videoHeight;
 
-    std::printf("registration: %d records for %d frames\n", app.registration.count,
-                app.video.nFrames);
+    composeWindows(&app, names.programDirectory);
+    runWindows();
 
+    // The event loop returns once every window has been closed.
     releaseVideo(&app.video);
     clearRegistration(&app.registration);
     return 1;

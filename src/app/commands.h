@@ -1,0 +1,60 @@
+// Commands: what the buttons, the timeline and the shortcut keys do to the
+// application state. No GL and no GLUT: the callbacks in app_callbacks.h call these
+// and then ask for a redraw.
+#pragma once
+
+#include "app/app_state.h"
+
+// Play/pause on the timeline: pauses while playing; plays when a frame is loaded;
+// after the video has run out, rewinds to frame 0 and stays paused, so that the
+// next call plays. Leaves the play button's switch state alone.
+void playPause(AppState* state);
+// One playback step (the timeline's idle work): while playing and not held by the
+// mouse, reads the next frame, hands it to the video panel and advances the
+// timeline; stops playing when no frame comes. True when it did anything (a redraw
+// is due), false when paused or held.
+bool playbackStep(AppState* state);
+
+// The timeline one frame back or forward (wrapping at the ends), and the video there.
+void previousFrameCommand(AppState* state);
+void nextFrameCommand(AppState* state);
+// The timeline to the selected players' previous or next key (wrapping round), and
+// the video there. Without a selection the frame stays.
+void previousKeyCommand(AppState* state);
+void nextKeyCommand(AppState* state);
+// Deletes the selected players' keys on the current frame; returns how many.
+int deleteKeyCommand(AppState* state);
+
+// The player button `index` was clicked: deselects it when it is the selected one,
+// else moves the selection to it (switching the previous button off). The toolkit
+// flips the clicked button's switch afterwards.
+void selectPlayer(AppState* state, int index);
+// 'p' (step 1) and 'o' (step -1): the next or previous player, wrapping round from D11
+// to O1 and back; O1 when none is selected. Switches its button on and selects it.
+void selectNeighbourPlayer(AppState* state, int step);
+
+// A modify switch was clicked: it becomes the edit mode, or the mode is cleared when
+// it was the mode already. The other switch is switched off, so at most one is on.
+void toggleEditMode(AppState* state, SwitchButton* modifySwitch);
+
+// Writes every track to the save name; the tracking file's result (1 on success).
+int saveCommand(AppState* state);
+// Reads the load name's keys into the tracks. The tracks change only when the whole
+// file was read, and the selection stays. The tracking file's result (1 on success).
+int loadCommand(AppState* state);
+
+// The frame a press at x pixels from the left edge of a timeline `width` pixels wide
+// stands for: count * (x + 1) / width after the first frame, kept within the range,
+// so that the rightmost pixels give the last frame.
+int timelineFrameAt(const FrameRange& range, int width, int x);
+// A press on the timeline: its current frame becomes that frame, and the video goes there.
+void timelinePress(AppState* state, int x);
+
+void toggleTrails(AppState* state);   // 'd'
+void toggleNumbers(AppState* state);  // 's'
+void flipCamera(AppState* state);     // 'f': negates both camera angles
+void toggleHelp(AppState* state);     // 'h': opens or closes the "shortcuts" frame
+// Esc: releases the video and ends the process with exit code 1.
+[[noreturn]] void exitProgram(AppState* state);
+
+constexpr int EXIT_BY_ESC = 1;  // the process's exit code after Esc

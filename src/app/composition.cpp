@@ -1,0 +1,344 @@
+// Sections: pictures; main window; field windows; the event loop.
+#include "app/composition.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <initializer_list>
+
+#include "app/app_callbacks.h"
+#include "app/layout.h"
+#include "toolkit/window.h"
+#include "views/field_view.h"
+#include "views/field_view_3d.h"
+#include "views/subfield_view.h"
+#include "widgets/bitmap_font.h"
+#include "widgets/image_file.h"
+
+const char* const HELP_LINES[HELP_LINE_COUNT] = {
+    "'space' : play/pause",        "'>' : next frame",         "'<' : previous frame",
+    "'m' : next key frame",        "'n' : previous key frame", "'r' : delete key",
+    "'p' : next player",           "'o' : previous player",    "'s' : show player numbers",
+    "'f' : flip camera direction", "'h' : open/close help",    "'Esc' : exit program",
+};
+
+// ---- Pictures
+
+namespace {
+
+constexpr int CONTROL_ALPHA_THRESHOLD = 50;  // dark corners of the control pictures turn clear
+constexpr int HELP_INDENT = 3;               // pixels left of each help line
+constexpr int HELP_SPACING = 2;              // pixels below each help line
+constexpr int HELP_LEVEL = 1;
+constexpr int SHORTCUTS_LEVEL = 2;  // the last child of the main window: drawn over everything
+constexpr int PLAYERS_PER_SIDE = PLAYER_COUNT / 2;
+
+// A picture as loaded: rows bottom-up, kept for the whole run (panels read it again
+// when they build their lists).
+struct Picture {
+    unsigned char* pixels = nullptr;
+    int w = 0, h = 0, channels = 0;
+};
+
+int missingPictures = 0;
+const char* artworkDirectory = "";
+
+Picture loadPicture(const char* name, int alphaThreshold) {
+    char path[IMAGE_PATH_SIZE];
+    std::snprintf(path, sizeof path, "/textures/%s.png", name);
+    Picture picture;
+    if (!loadImageFile(path, artworkDirectory, &picture.pixels, &picture.w, &picture.h,
+                       &picture.channels, alphaThreshold))
+        ++missingPictures;
+    return picture;
+}
+
+PictureSize sizeOf(const Picture& picture) {
+    return PictureSize{picture.w, picture.h};
+}
+
+// The upload format that matches the picture's bytes; a missing picture takes the
+// format its kind would have.
+int formatOf(const Picture& picture, int expected) {
+    if (picture.channels == 4) return TEXTURE_BGRA;
+    if (picture.channels == 3) return TEXTURE_BGR;
+    return expected;
+}
+
+// The three looks of a button (off state) and, for switches, the three of its on state.
+struct ButtonPictures {
+    Picture look[BUTTON_LOOKS];
+    Picture switchLook[BUTTON_LOOKS];
+};
+
+ButtonPictures loadButtonPictures(const char* offName, const char* onName, int threshold) {
+    static const char* const prefixes[BUTTON_LOOKS] = {"default", "press", "rollOver"};
+    ButtonPictures pictures;
+    char name[64];  // the longest is "rollOverSwitchModifyFeet"
+    for (int i = 0; i < BUTTON_LOOKS; ++i) {
+        std::snprintf(name, sizeof name, "%s%s", prefixes[i], offName);
+        pictures.look[i] = loadPicture(name, threshold);
+    }
+    if (onName != nullptr) {
+        for (int i = 0; i < BUTTON_LOOKS; ++i) {
+            std::snprintf(name, sizeof name, "%s%s", prefixes[i], onName);
+            pictures.switchLook[i] = loadPicture(name, threshold);
+        }
+    }
+    return pictures;
+}
+
+// Every picture the windows show, loaded before any window exists because the
+// sizes decide the layout.
+struct Artwork {
+    Picture buttonBar;
+    ButtonPictures play, previousFrame, nextFrame, previousKey, nextKey;
+    ButtonPictures load, save, deleteKey, modifyFeet, modifyRect;
+    Picture smallField, field, field3D;
+    ButtonPictures players[PLAYER_COUNT];
+};
+
+void loadArtwork(Artwork* art) {
+    const int t = CONTROL_ALPHA_THRESHOLD;
+    art->buttonBar = loadPicture("button bar", 0);
+    art->play = loadButtonPictures("Play", "Pause", t);
+    art->previousFrame = loadButtonPictures("Prev", nullptr, t);
+    art->nextFrame = loadButtonPictures("Next", nullptr, t);
+    art->previousKey = loadButtonPictures("PrevKey", nullptr, t);
+    art->nextKey = loadButtonPictures("NextKey", nullptr, t);
+    art->load = loadButtonPictures("Load", nullptr, t);
+    art->save = loadButtonPictures("Save", nullptr, t);
+    art->deleteKey = loadButtonPictures("DeleteKey", nullptr, t);
+    art->modifyFeet = loadButtonPictures("ModifyFeet", "SwitchModifyFeet", t);
+    art->modifyRect = loadButtonPictures("ModifyRect", "SwitchModifyRect", t);
+    art->smallField = loadPicture("small football field", 0);
+    char off[32], on[32];
+    for (int p = 1; p <= PLAYERS_PER_SIDE; ++p) {
+        // O p shows picture number p, D p picture number p + 11.
+        for (int index : {p - 1, p - 1 + PLAYERS_PER_SIDE}) {
+            const int n = index + 1;
+            std::snprintf(off, sizeof off, "Button%d", n);
+            std::snprintf(on, sizeof on, "SwitchButton%d", n);
+            art->players[index] = loadButtonPictures(off, on, 0);
+        }
+    }
+    art->field = loadPicture("football field", 0);
+    art->field3D = loadPicture("football field 3D", 0);
+}
+
+LayoutInput layoutInputOf(const Artwork& art, const VideoSource& video) {
+    LayoutInput in;
+    in.videoWidth = video.videoWidth;
+    in.videoHeight = video.videoHeight;
+    in.buttonBar = sizeOf(art.buttonBar);
+    in.play = sizeOf(art.play.look[LOOK_DEFAULT]);
+    in.previousFrame = sizeOf(art.previousFrame.look[LOOK_DEFAULT]);
+    in.nextFrame = sizeOf(art.nextFrame.look[LOOK_DEFAULT]);
+    in.previousKey = sizeOf(art.previousKey.look[LOOK_DEFAULT]);
+    in.nextKey = sizeOf(art.nextKey.look[LOOK_DEFAULT]);
+    in.load = sizeOf(art.load.look[LOOK_DEFAULT]);
+    in.save = sizeOf(art.save.look[LOOK_DEFAULT]);
+    in.deleteKey = sizeOf(art.deleteKey.look[LOOK_DEFAULT]);
+    in.modifyFeet = sizeOf(art.modifyFeet.look[LOOK_DEFAULT]);
+    in.modifyRect = sizeOf(art.modifyRect.look[LOOK_DEFAULT]);
+    in.smallField = sizeOf(art.smallField);
+    for (int i = 0; i < PLAYER_COUNT; ++i)
+        in.playerButtons[i] = sizeOf(art.players[i].look[LOOK_DEFAULT]);
+    return in;
+}
+
+void setTexture(Texture* texture, const Picture& picture, int expectedFormat, int updateFlags) {
+    createTexture(texture, picture.pixels, picture.w, picture.h, picture.channels,
+                  formatOf(picture, expectedFormat), updateFlags);
+}
+
+// Gives the button its pictures, its release callback and OBJ_TEXTURED, and adds it
+// to the current window.
+void finishButton(Button* button, const ButtonPictures& pictures, int format,
+                  PointerCallback release) {
+    setTexture(&button->texture, pictures.look[LOOK_DEFAULT], format, TEXTURE_STATIC);
+    setTexture(&button->pressTexture, pictures.look[LOOK_PRESSED], format, TEXTURE_STATIC);
+    setTexture(&button->rollOverTexture, pictures.look[LOOK_ROLL_OVER], format, TEXTURE_STATIC);
+    setReleaseCallback(button, release);
+    setFlags(button, OBJ_TEXTURED);
+    addToCurrentWindow(button);
+}
+
+void finishSwitch(SwitchButton* button, const ButtonPictures& pictures, int format,
+                  PointerCallback release) {
+    setTexture(&button->switchDefaultTexture, pictures.switchLook[LOOK_DEFAULT], format,
+               TEXTURE_STATIC);
+    setTexture(&button->switchPressTexture, pictures.switchLook[LOOK_PRESSED], format,
+               TEXTURE_STATIC);
+    setTexture(&button->switchRollOverTexture, pictures.switchLook[LOOK_ROLL_OVER], format,
+               TEXTURE_STATIC);
+    finishButton(button, pictures, format, release);
+}
+
+using ButtonConstructor = void (*)(Button*, int, int, int, int, const char*, int);
+
+void makeButton(Button* button, ButtonConstructor construct, const Rect& r, const char* name,
+                const ButtonPictures& pictures, PointerCallback release) {
+    construct(button, r.x, r.y, r.w, r.h, name, 0);
+    finishButton(button, pictures, TEXTURE_BGRA, release);
+}
+
+// ---- Main window
+
+void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
+    Window* window = createWindow(l.mainWindow.x, l.mainWindow.y, l.mainWindow.w, l.mainWindow.h,
+                                  s->video.videoFileName, TICKS_PER_SECOND);
+    setKeyboardCallback(window, applicationKeyHandler);
+
+    createPanel(&s->buttonBar, l.buttonBar.x, l.buttonBar.y, l.buttonBar.w, l.buttonBar.h,
+                "button bar", 0);
+    setDefaultTexture(&s->buttonBar, art.buttonBar.pixels, art.buttonBar.w, art.buttonBar.h,
+                      art.buttonBar.channels, formatOf(art.buttonBar, TEXTURE_BGR), 0);
+    addToCurrentWindow(&s->buttonBar);
+
+    const Rect& play = l.playButton;
+    createPlayPauseButton(&s->playButton, play.x, play.y, play.w, play.h, ">", 0);
+    finishSwitch(&s->playButton, art.play, TEXTURE_BGRA, playPauseReleased);
+    makeButton(&s->previousFrameButton, createPrevButton, l.previousFrameButton, "|<",
+               art.previousFrame, previousFrameReleased);
+    makeButton(&s->nextFrameButton, createNextButton, l.nextFrameButton, "|<", art.nextFrame,
+               nextFrameReleased);
+    makeButton(&s->previousKeyButton, createPrevButton, l.previousKeyButton, "|<", art.previousKey,
+               previousKeyReleased);
+    makeButton(&s->nextKeyButton, createNextButton, l.nextKeyButton, "|<", art.nextKey,
+               nextKeyReleased);
+    makeButton(&s->loadButton, createButton, l.loadButton, "load", art.load, loadReleased);
+    makeButton(&s->saveButton, createButton, l.saveButton, "save", art.save, saveReleased);
+    makeButton(&s->deleteKeyButton, createButton, l.deleteKeyButton, "delete key", art.deleteKey,
+               deleteKeyReleased);
+    const Rect& feet = l.modifyFeetSwitch;
+    createSwitchButton(&s->modifyFeetSwitch, feet.x, feet.y, feet.w, feet.h, "modify feet", 0);
+    finishSwitch(&s->modifyFeetSwitch, art.modifyFeet, TEXTURE_BGRA, modifySwitchReleased);
+    const Rect& rect = l.modifyRectSwitch;
+    createSwitchButton(&s->modifyRectSwitch, rect.x, rect.y, rect.w, rect.h, "modify rect", 0);
+    finishSwitch(&s->modifyRectSwitch, art.modifyRect, TEXTURE_BGRA, modifySwitchReleased);
+
+    setTexture(&s->smallFieldTexture, art.smallField, TEXTURE_BGR, TEXTURE_STATIC);
+    const Rect& sub = l.subfieldView;
+    createView(&s->subfieldView, sub.x, sub.y, sub.w, sub.h, "subfield", 0);
+    setViewBackground(&s->subfieldView, 0, 0, 0, 0);
+    setDisplayCallback(&s->subfieldView, drawSubfieldView);
+    s->subfieldView.scene = &s->scene;
+    s->subfieldView.artwork = &s->smallFieldTexture;
+    addToCurrentWindow(&s->subfieldView);
+
+    char label[8];
+    for (int p = 1; p <= PLAYERS_PER_SIDE; ++p) {
+        for (int index : {p - 1, p - 1 + PLAYERS_PER_SIDE}) {
+            std::snprintf(label, sizeof label, "%c%d", index < PLAYERS_PER_SIDE ? 'O' : 'D', p);
+            const Rect& r = l.playerButtons[index];
+            createSwitchButton(&s->playerButtons[index], r.x, r.y, r.w, r.h, label, 0);
+            finishSwitch(&s->playerButtons[index], art.players[index], TEXTURE_BGR,
+                         playerButtonReleased);
+        }
+    }
+
+    const Rect& video = l.videoPanel;
+    createVideoView(&s->videoPanel, video.x, video.y, video.w, video.h, "video", 0, &s->scene);
+    // The frame is uploaded again at every draw: the source reads each frame into
+    // the same buffer.
+    setDefaultTexture(&s->videoPanel, const_cast<unsigned char*>(s->video.frameImage),
+                      s->video.videoWidth, s->video.videoHeight, s->video.nChannels,
+                      s->video.framePixelFormat, TEXTURE_STREAMED);
+    clearFlags(&s->videoPanel, OBJ_CACHED);
+    addToCurrentWindow(&s->videoPanel);
+
+    const Rect& help = l.helpPanel;
+    createTextPanel(&s->helpPanel, help.x, help.y, help.w, help.h, "help", HELP_LEVEL, defaultFont);
+    for (const char* line : HELP_LINES) addTextLine(&s->helpPanel, line, HELP_INDENT, HELP_SPACING);
+    fitTextPanel(&s->helpPanel);
+    setFlags(&s->helpPanel, OBJ_CACHED);
+    // Clicks on the text go to the frame around it, which moves.
+    clearFlags(&s->helpPanel, OBJ_ACTIVE);
+
+    const Rect frame =
+        shortcutsFrameRect(Rect{s->helpPanel.x, s->helpPanel.y, s->helpPanel.w, s->helpPanel.h});
+    createTitledFrame(&s->shortcutsPanel, frame.x, frame.y, frame.w, frame.h, "shortcuts",
+                      SHORTCUTS_LEVEL);
+    insertChild(&s->shortcutsPanel, &s->helpPanel);
+    setFlags(&s->shortcutsPanel, OBJ_HIDDEN | OBJ_MOVABLE);
+    addToCurrentWindow(&s->shortcutsPanel);
+
+    const Rect& t = l.timeline;
+    createTimeline(&s->timeline, t.x, t.y, t.w, t.h, "timeline", 0, 0, s->video.nFrames - 1);
+    setPressCallback(&s->timeline, timelinePressed);
+    setIdleCallback(&s->timeline, timelineIdle);
+    addToCurrentWindow(&s->timeline);
+    s->scene.frames = &s->timeline.frames;
+}
+
+// ---- Field windows
+
+void composeFieldWindow(AppState* s, const Artwork& art, const Layout& l) {
+    const Rect& w = l.fieldWindow;
+    Window* window = createWindow(w.x, w.y, w.w, w.h, "football field", TICKS_PER_SECOND);
+    setKeyboardCallback(window, applicationKeyHandler);
+    setTexture(&s->fieldTexture, art.field, TEXTURE_BGR, TEXTURE_STATIC);
+    const Rect& v = l.fieldView;
+    createView(&s->fieldView, v.x, v.y, v.w, v.h, "field", 0);
+    setViewBackground(&s->fieldView, 0, 0, 0, 0);
+    setDisplayCallback(&s->fieldView, drawFieldView);
+    s->fieldView.scene = &s->scene;
+    s->fieldView.artwork = &s->fieldTexture;
+    addToCurrentWindow(&s->fieldView);
+    glutReshapeFunc(fieldWindowReshaped);
+}
+
+void compose3DWindow(AppState* s, const Artwork& art, const Layout& l) {
+    const Rect& w = l.window3D;
+    Window* window =
+        createWindow(w.x, w.y, w.w, w.h, "3D view of football field", TICKS_PER_SECOND);
+    setKeyboardCallback(window, applicationKeyHandler);
+    setTexture(&s->fieldTexture3D, art.field3D, TEXTURE_BGR, TEXTURE_STATIC);
+    const Rect& v = l.fieldView3D;
+    createView(&s->fieldView3D, v.x, v.y, v.w, v.h, "3D view of the field", 0);
+    setViewBackground(&s->fieldView3D, 0, 0, 0, 0);
+    setDisplayCallback(&s->fieldView3D, draw3DView);
+    s->fieldView3D.scene = &s->scene;
+    s->fieldView3D.artwork = &s->fieldTexture3D;
+    addToCurrentWindow(&s->fieldView3D);
+    glutReshapeFunc(window3DReshaped);
+}
+
+}  // namespace
+
+int composeWindows(AppState* state, const char* programDirectory) {
+    artworkDirectory = programDirectory;
+    missingPictures = 0;
+    static Artwork art;  // the pixels stay with the textures for the whole run
+    loadArtwork(&art);
+    const Layout layout = computeLayout(layoutInputOf(art, state->video));
+
+    composeMainWindow(state, art, layout);
+    composeFieldWindow(state, art, layout);
+    compose3DWindow(state, art, layout);
+
+    if (missingPictures > 0)
+        std::printf("%d picture%s not loaded: the widgets concerned show no artwork\n",
+                    missingPictures, missingPictures == 1 ? "" : "s");
+    std::fflush(stdout);
+    return missingPictures;
+}
+
+// ---- The event loop
+
+namespace {
+
+// Each window's context needs the font's display lists of its own.
+void prepareWindow(int windowIndex) {
+    if (windowIndex == 0)
+        initFonts();
+    else
+        rebuildFontLists();
+}
+
+}  // namespace
+
+void runWindows() {
+    runInterface(prepareWindow);
+}

@@ -1,0 +1,67 @@
+#include "app/key_table.h"
+
+#include <array>
+#include <cstdio>
+
+#include "app/commands.h"
+
+namespace {
+
+constexpr int ESC_KEY = 27;
+
+void playPauseKey(AppState* state) {
+    playPause(state);
+}
+void nextPlayerKey(AppState* state) {
+    selectNeighbourPlayer(state, 1);
+}
+void previousPlayerKey(AppState* state) {
+    selectNeighbourPlayer(state, -1);
+}
+void deleteKeyKey(AppState* state) {
+    deleteKeyCommand(state);
+}
+
+using KeyTable = std::array<KeyCommand, KEY_TABLE_SIZE>;
+
+KeyTable buildKeyTable() {
+    KeyTable table{};
+    auto bind = [&table](int key, KeyCommand command) { table[key - KEY_TABLE_FIRST] = command; };
+    bind(ESC_KEY, exitProgram);
+    bind(' ', playPauseKey);
+    bind(',', previousFrameCommand);
+    bind('<', previousFrameCommand);
+    bind('.', nextFrameCommand);
+    bind('>', nextFrameCommand);
+    bind('d', toggleTrails);
+    bind('f', flipCamera);
+    bind('h', toggleHelp);
+    bind('m', nextKeyCommand);
+    bind('n', previousKeyCommand);
+    bind('o', previousPlayerKey);
+    bind('p', nextPlayerKey);
+    bind('r', deleteKeyKey);
+    bind('s', toggleNumbers);
+    return table;
+}
+
+const KeyTable keyTable = buildKeyTable();
+
+}  // namespace
+
+KeyCommand keyCommand(int key) {
+    const int code = key & 0xFF;
+    if (code < KEY_TABLE_FIRST || code >= KEY_TABLE_FIRST + KEY_TABLE_SIZE) return nullptr;
+    return keyTable[code - KEY_TABLE_FIRST];
+}
+
+bool runKeyCommand(AppState* state, int key) {
+    KeyCommand command = keyCommand(key);
+    if (command == nullptr) {
+        std::printf("key not available\n");
+        std::fflush(stdout);
+        return false;
+    }
+    command(state);
+    return true;
+}

@@ -1,0 +1,410 @@
+// The commands behind the buttons, the timeline and the shortcut keys, run on the
+// application state with a real (small) video and without a display. Mouse clicks go
+// through the toolkit's event dispatch, which flips a switch after its release
+// callback as it does in the running tool.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+
+#include "app/app_callbacks.h"
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/key_table.h"
+#include "app/layout.h"
+#include "toolkit/event_dispatch.h"
+
+namespace {
+
+constexpr int CLIP_FRAMES = 6;
+constexpr int CLIP_W = 64, CLIP_H = 48;
+constexpr int WINDOW_H = 554;  // the test window's height, for GLUT's downward y
+constexpr int VIDEO_FORMAT = 0x80E0;
+
+std::string folder;
+std::string clip;
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+InterfaceObject window;  // a main window without GLUT, for clicks
+
+class Commands : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        char pattern[] = "/tmp/annotate-commands-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        clip = folder + "/clip.avi";
+        const std::string command =
+            "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(CLIP_W) + "x" +
+            std::to_string(CLIP_H) + ":rate=25 -frames:v " + std::to_string(CLIP_FRAMES) +
+            " -c:v mjpeg '" + clip + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg could not make the clip";
+    }
+    static void TearDownTestSuite() {
+        releaseVideo(&app.video);
+        for (PlayerTrack& track : app.tracks) clearTrack(&track);
+        listClear(&app.timeline.selection);
+        std::system(("rm -rf '" + folder + "'").c_str());
+    }
+
+    // The state as composition leaves it, without textures or windows.
+    void SetUp() override {
+        releaseVideo(&app.video);
+        ASSERT_EQ(openVideo(&app.video, clip.c_str(), VIDEO_FORMAT), 1);
+        ASSERT_EQ(app.video.nFrames, CLIP_FRAMES);
+        for (PlayerTrack& track : app.tracks) {
+            clearTrack(&track);
+            initTrack(&track);
+        }
+        listClear(&app.timeline.selection);
+        app.scene = Scene();
+        app.scene.tracks = app.tracks;
+        app.scene.videoWidth = CLIP_W;
+        app.scene.videoHeight = CLIP_H;
+        app.editMode = nullptr;
+        std::snprintf(app.saveFileName, sizeof app.saveFileName, "%s/saved.dat", folder.c_str());
+        std::snprintf(app.loadFileName, sizeof app.loadFileName, "%s/saved.dat", folder.c_str());
+        std::remove(app.saveFileName);
+
+        LayoutInput in;
+        in.videoWidth = 640;
+        in.videoHeight = 480;
+        in.buttonBar = {640, 40};
+        in.modifyFeet = in.modifyRect = {100, 20};
+        for (PictureSize& p : in.playerButtons) p = {80, 20};
+        layout = computeLayout(in);
+
+        initObjectBasic(&window, 1, 1, 810, WINDOW_H, "main", -1, nullptr);
+        resetPointerState();
+        const Rect& t = layout.timeline;
+        createTimeline(&app.timeline, t.x, t.y, t.w, t.h, "timeline", 0, 0, CLIP_FRAMES - 1);
+        app.scene.frames = &app.timeline.frames;
+        createPlayPauseButton(&app.playButton, 300, 8, 36, 32, ">", 0);
+        createVideoView(&app.videoPanel, 2, 71, CLIP_W, CLIP_H, "video", 0, &app.scene);
+        setPanelPixels(&app.videoPanel, const_cast<unsigned char*>(app.video.frameImage));
+        const Rect& f = layout.modifyFeetSwitch;
+        createSwitchButton(&app.modifyFeetSwitch, f.x, f.y, f.w, f.h, "modify feet", 0);
+        const Rect& r = layout.modifyRectSwitch;
+        createSwitchButton(&app.modifyRectSwitch, r.x, r.y, r.w, r.h, "modify rect", 0);
+        for (SwitchButton* s : {&app.modifyFeetSwitch, &app.modifyRectSwitch}) {
+            setReleaseCallback(s, modifySwitchReleased);
+            insertChild(&window, s);
+        }
+        for (int i = 0; i < PLAYER_COUNT; ++i) {
+            const Rect& b = layout.playerButtons[i];
+            createSwitchButton(&app.playerButtons[i], b.x, b.y, b.w, b.h, "player", 0);
+            setReleaseCallback(&app.playerButtons[i], playerButtonReleased);
+            insertChild(&window, &app.playerButtons[i]);
+        }
+        createTitledFrame(&app.shortcutsPanel, 220, 280, 150, 236, "shortcuts", 2);
+        setFlags(&app.shortcutsPanel, OBJ_HIDDEN | OBJ_MOVABLE);
+    }
+
+    // A left click in the middle of r, through the toolkit's dispatch.
+    static void click(const Rect& r) {
+        const int x = r.x + r.w / 2, y = WINDOW_H - (r.y + r.h / 2);
+        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, x, y);
+        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, x, y);
+    }
+
+    static int frame() { return app.timeline.frames.currentFrame; }
+    static bool playing() { return isPlaying(&app.timeline); }
+    static bool on(const InterfaceObject* o) { return flagsSet(o, OBJ_SWITCHED_ON); }
+    static int playersOn() {
+        int n = 0;
+        for (const SwitchButton& b : app.playerButtons) n += on(&b) ? 1 : 0;
+        return n;
+    }
+    // The selection holds exactly the track of player (or nothing for -1).
+    static void expectSelection(int player) {
+        EXPECT_EQ(app.scene.selectedPlayer, player);
+        if (player < 0) {
+            EXPECT_EQ(app.timeline.selection.count, 0);
+            EXPECT_EQ(playersOn(), 0);
+            return;
+        }
+        ASSERT_EQ(app.timeline.selection.count, 1);
+        EXPECT_EQ(app.timeline.selection.head.next->payload, &app.tracks[player]);
+        EXPECT_TRUE(on(&app.playerButtons[player]));
+        EXPECT_EQ(playersOn(), 1);
+    }
+    static void addKeyAt(int player, int keyFrame, double feetX) {
+        KeyFrame* key = new KeyFrame{};
+        key->feetX = feetX;
+        key->feetY = 10;
+        key->rectX = feetX;
+        key->rectY = 20;
+        key->rectWidth = 8;
+        key->rectHeight = 20;
+        ASSERT_NE(addKey(&app.tracks[player], key, NODE_OWNS_PAYLOAD, keyFrame), nullptr);
+    }
+    static int keyCount(int player) { return app.tracks[player].keys.count; }
+
+    Layout layout;
+};
+
+TEST_F(Commands, NextAndPreviousPlayerKeysWrapRound) {
+    runKeyCommand(&app, 'p');
+    expectSelection(0);  // none selected: O1
+    runKeyCommand(&app, 'p');
+    expectSelection(1);
+
+    // Back to none with a click on the selected button, then 'o' also gives O1.
+    click(layout.playerButtons[1]);
+    expectSelection(-1);
+    runKeyCommand(&app, 'o');
+    expectSelection(0);
+
+    runKeyCommand(&app, 'o');  // O1 + o: D11
+    expectSelection(21);
+    runKeyCommand(&app, 'p');  // D11 + p: O1
+    expectSelection(0);
+    EXPECT_FALSE(on(&app.playerButtons[21]));
+}
+
+TEST_F(Commands, ClicksOnPlayerButtonsMoveAndDropTheSelection) {
+    click(layout.playerButtons[13]);  // D3
+    expectSelection(13);
+    click(layout.playerButtons[4]);  // O5: D3 goes off
+    expectSelection(4);
+    click(layout.playerButtons[4]);  // the selected one: nothing selected
+    expectSelection(-1);
+    click(layout.playerButtons[4]);
+    expectSelection(4);
+    runKeyCommand(&app, 'p');  // keys and clicks share one selection
+    expectSelection(5);
+    click(layout.playerButtons[5]);
+    expectSelection(-1);
+}
+
+TEST_F(Commands, ModifySwitchesActAsAPair) {
+    click(layout.modifyFeetSwitch);
+    EXPECT_EQ(app.editMode, &app.modifyFeetSwitch);
+    EXPECT_EQ(app.scene.editMode, EDIT_FEET_ONLY);
+    EXPECT_TRUE(on(&app.modifyFeetSwitch));
+
+    click(layout.modifyRectSwitch);
+    EXPECT_EQ(app.editMode, &app.modifyRectSwitch);
+    EXPECT_EQ(app.scene.editMode, EDIT_RECT_ONLY);
+    EXPECT_FALSE(on(&app.modifyFeetSwitch));
+    EXPECT_TRUE(on(&app.modifyRectSwitch));
+
+    click(layout.modifyRectSwitch);
+    EXPECT_EQ(app.editMode, nullptr);
+    EXPECT_EQ(app.scene.editMode, EDIT_BOTH);
+    EXPECT_FALSE(on(&app.modifyFeetSwitch));
+    EXPECT_FALSE(on(&app.modifyRectSwitch));
+}
+
+TEST_F(Commands, PlaybackRunsToTheEndThenSpaceRewindsThenPlays) {
+    runKeyCommand(&app, ' ');
+    EXPECT_TRUE(playing());
+    for (int f = 1; f < CLIP_FRAMES; ++f) {
+        ASSERT_TRUE(playbackStep(&app));
+        EXPECT_EQ(frame(), f);
+        EXPECT_EQ(currentVideoFrame(&app.video), f);
+        EXPECT_EQ(app.videoPanel.texture.pixels, app.video.frameImage);
+    }
+    // No further frame: playback stops on the last frame.
+    EXPECT_TRUE(playbackStep(&app));
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(frame(), CLIP_FRAMES - 1);
+    EXPECT_EQ(app.video.frameImage, nullptr);
+    EXPECT_FALSE(playbackStep(&app)) << "paused: nothing to do";
+
+    runKeyCommand(&app, ' ');  // the video has run out: rewind, stay paused
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(frame(), 0);
+    EXPECT_EQ(currentVideoFrame(&app.video), 0);
+    runKeyCommand(&app, ' ');
+    EXPECT_TRUE(playing());
+    ASSERT_TRUE(playbackStep(&app));
+    EXPECT_EQ(frame(), 1);
+    runKeyCommand(&app, ' ');  // pause
+    EXPECT_FALSE(playing());
+    EXPECT_FALSE(playbackStep(&app));
+    EXPECT_EQ(frame(), 1);
+    EXPECT_FALSE(on(&app.playButton)) << "the keys leave the button's pictures alone";
+}
+
+TEST_F(Commands, HoldingTheTimelinePausesPlayback) {
+    playPause(&app);
+    ASSERT_TRUE(playbackStep(&app));
+    setFlags(&app.timeline, OBJ_PRESSED);
+    EXPECT_FALSE(playbackStep(&app));
+    EXPECT_FALSE(playbackStep(&app));
+    EXPECT_EQ(frame(), 1);
+    EXPECT_TRUE(playing());
+    clearFlags(&app.timeline, OBJ_PRESSED);
+    ASSERT_TRUE(playbackStep(&app));
+    EXPECT_EQ(frame(), 2);
+}
+
+TEST_F(Commands, FrameStepsWrapAndMoveTheVideo) {
+    runKeyCommand(&app, ',');
+    EXPECT_EQ(frame(), CLIP_FRAMES - 1);
+    EXPECT_EQ(currentVideoFrame(&app.video), CLIP_FRAMES - 1);
+    runKeyCommand(&app, '.');
+    EXPECT_EQ(frame(), 0);
+    runKeyCommand(&app, '>');
+    runKeyCommand(&app, '>');
+    EXPECT_EQ(frame(), 2);
+    EXPECT_EQ(currentVideoFrame(&app.video), 2);
+    runKeyCommand(&app, '<');
+    EXPECT_EQ(frame(), 1);
+    EXPECT_EQ(currentVideoFrame(&app.video), 1);
+}
+
+TEST_F(Commands, KeyJumpsFollowTheSelectedPlayerOnly) {
+    addKeyAt(3, 1, 10);
+    addKeyAt(3, 4, 20);
+    addKeyAt(5, 2, 30);
+    runKeyCommand(&app, 'm');
+    runKeyCommand(&app, 'n');
+    EXPECT_EQ(frame(), 0) << "no player selected: the frame stays";
+
+    click(layout.playerButtons[3]);
+    runKeyCommand(&app, 'm');
+    EXPECT_EQ(frame(), 1);
+    EXPECT_EQ(currentVideoFrame(&app.video), 1);
+    runKeyCommand(&app, 'm');
+    EXPECT_EQ(frame(), 4);
+    runKeyCommand(&app, 'm');  // wraps to the first key
+    EXPECT_EQ(frame(), 1);
+    runKeyCommand(&app, 'n');  // and back round to the last
+    EXPECT_EQ(frame(), 4);
+    EXPECT_EQ(currentVideoFrame(&app.video), 4);
+}
+
+TEST_F(Commands, DeleteRemovesOnlyTheSelectedPlayersKeyOnTheCurrentFrame) {
+    addKeyAt(3, 2, 10);
+    addKeyAt(3, 4, 20);
+    addKeyAt(5, 2, 30);
+    nextFrameCommand(&app);
+    nextFrameCommand(&app);
+    runKeyCommand(&app, 'r');
+    EXPECT_EQ(keyCount(3), 2) << "nobody selected";
+    click(layout.playerButtons[3]);
+    runKeyCommand(&app, 'r');
+    EXPECT_EQ(keyCount(3), 1);
+    EXPECT_EQ(keyCount(5), 1);
+    EXPECT_EQ(deleteKeyCommand(&app), 0) << "no key left on this frame";
+}
+
+TEST_F(Commands, TimelinePressFindsTheFrameUnderThePointerAtBothEnds) {
+    FrameRange range{0, 99, 0};
+    EXPECT_EQ(timelineFrameAt(range, 640, 0), 0);
+    EXPECT_EQ(timelineFrameAt(range, 640, 319), 50);
+    EXPECT_EQ(timelineFrameAt(range, 640, 632), 98);
+    EXPECT_EQ(timelineFrameAt(range, 640, 633), 99);
+    EXPECT_EQ(timelineFrameAt(range, 640, 639), 99) << "the last column is the last frame";
+    EXPECT_EQ(timelineFrameAt(range, 640, 640), 99) << "the right edge is inside the strip";
+    FrameRange offset{10, 14, 10};
+    EXPECT_EQ(timelineFrameAt(offset, 100, 0), 10);
+    EXPECT_EQ(timelineFrameAt(offset, 100, 19), 11);
+    EXPECT_EQ(timelineFrameAt(offset, 100, 99), 14);
+    EXPECT_EQ(timelineFrameAt(offset, 0, 5), 10) << "a strip without width";
+
+    // The press on the real timeline moves the video with it.
+    const int w = app.timeline.w;  // 640 for 6 frames
+    timelinePress(&app, w);
+    EXPECT_EQ(frame(), CLIP_FRAMES - 1);
+    EXPECT_EQ(currentVideoFrame(&app.video), CLIP_FRAMES - 1);
+    timelinePress(&app, w / 2);
+    EXPECT_EQ(frame(), 3);  // 6 * 321 / 640
+    EXPECT_EQ(currentVideoFrame(&app.video), 3);
+    timelinePress(&app, 0);
+    EXPECT_EQ(frame(), 0);
+}
+
+TEST_F(Commands, SaveThenLoadRestoresTheSavedKeysAndKeepsTheSelection) {
+    click(layout.playerButtons[12]);  // D2
+    addKeyAt(12, 1, 10);
+    addKeyAt(12, 3, 20);
+    ASSERT_EQ(saveCommand(&app), 1);
+    const std::string saved = slurp(app.saveFileName);
+    EXPECT_NE(saved.find("\nnPlayers\t1\n12\t10\t38\t10\t28\t8\t20\t1\n"), std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("\nnPlayers\t1\n12\t15\t38\t15\t28\t8\t20\t2\n"), std::string::npos)
+        << saved;
+
+    // Edit after saving, then load: the saved keys come back.
+    deleteKeyCommand(&app);  // frame 0: nothing there
+    addKeyAt(12, 5, 99);
+    addKeyAt(2, 2, 50);
+    ASSERT_EQ(loadCommand(&app), 1);
+    EXPECT_EQ(keyCount(12), 2);
+    EXPECT_EQ(keyCount(2), 0);
+    EXPECT_EQ(lastKey(&app.tracks[12])->frame, 3);
+    expectSelection(12);
+    EXPECT_NE(app.tracks[12].selectionEntry, nullptr);
+    runKeyCommand(&app, 'm');  // the selection still drives the key jumps
+    EXPECT_EQ(frame(), 1);
+}
+
+TEST_F(Commands, LoadOfAnUnreadableFileLeavesTheWorkAsItWas) {
+    addKeyAt(7, 2, 10);
+    std::snprintf(app.loadFileName, sizeof app.loadFileName, "%s/missing.dat", folder.c_str());
+    EXPECT_EQ(loadCommand(&app), 0);
+    EXPECT_EQ(keyCount(7), 1);
+
+    // A file cut short in its second block.
+    std::snprintf(app.loadFileName, sizeof app.loadFileName, "%s/cut.dat", folder.c_str());
+    std::ofstream(app.loadFileName) << "nFrames\t6\nfieldPosition\tn\ntotalNPlayers\t22\n\n"
+                                       "nPlayers\t1\n3\t1\t2\t3\t4\t5\t6\t1\n\nnPlayers\t2\n3\t1";
+    EXPECT_NE(loadCommand(&app), 1);
+    EXPECT_EQ(keyCount(7), 1);
+    EXPECT_EQ(keyCount(3), 0);
+}
+
+TEST_F(Commands, ViewSwitchKeysAndHelp) {
+    runKeyCommand(&app, 'd');
+    EXPECT_EQ(app.scene.showTrails, 0);
+    runKeyCommand(&app, 'd');
+    EXPECT_EQ(app.scene.showTrails, 1);
+    runKeyCommand(&app, 's');
+    EXPECT_EQ(app.scene.showNumbers, 1);
+    runKeyCommand(&app, 'f');
+    EXPECT_EQ(app.scene.cameraHeading, -90.0);
+    EXPECT_EQ(app.scene.cameraTilt, -70.0);
+    runKeyCommand(&app, 'h');
+    EXPECT_FALSE(flagsSet(&app.shortcutsPanel, OBJ_HIDDEN));
+    EXPECT_TRUE(flagsSet(&app.shortcutsPanel, OBJ_MOVABLE));
+    runKeyCommand(&app, 'h');
+    EXPECT_TRUE(flagsSet(&app.shortcutsPanel, OBJ_HIDDEN));
+}
+
+TEST_F(Commands, KeysWithoutACommandSayNotAvailableAndChangeNothing) {
+    for (int key :
+         std::initializer_list<int>{'H', 'P', 'S', 'a', 't', 'z', 26, 116, '0', 127, 200}) {
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(runKeyCommand(&app, key)) << key;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "key not available\n") << key;
+        EXPECT_EQ(keyCommand(key), nullptr) << key;
+    }
+    EXPECT_EQ(app.scene.selectedPlayer, -1);
+    EXPECT_EQ(frame(), 0);
+    // Only the low byte counts.
+    EXPECT_EQ(keyCommand(0x100 + 'p'), keyCommand('p'));
+    EXPECT_NE(keyCommand('p'), nullptr);
+    runKeyCommand(&app, 0x300 + '.');
+    EXPECT_EQ(frame(), 1);
+}
+
+TEST_F(Commands, EscReleasesTheVideoAndExitsWithOne) {
+    EXPECT_EXIT(runKeyCommand(&app, 27), testing::ExitedWithCode(EXIT_BY_ESC), "");
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// Where the windows and widgets go for a video size and a set of picture sizes, and
+// how the field windows' views follow a resize.
+#include <gtest/gtest.h>
+
+#include "app/layout.h"
+
+namespace {
+
+LayoutInput input640(int playerPictureHeight = 20) {
+    LayoutInput in;
+    in.videoWidth = 640;
+    in.videoHeight = 480;
+    in.buttonBar = {640, 40};
+    in.play = {36, 32};
+    in.previousFrame = {28, 20};
+    in.nextFrame = {30, 20};
+    in.previousKey = {34, 20};
+    in.nextKey = {35, 20};
+    in.load = {56, 20};
+    in.save = {57, 20};
+    in.deleteKey = {90, 20};
+    in.modifyFeet = {106, 20};
+    in.modifyRect = {104, 20};
+    in.smallField = {164, 82};
+    for (PictureSize& p : in.playerButtons) p = {80, playerPictureHeight};
+    return in;
+}
+
+void expectRect(const Rect& r, int x, int y, int w, int h, const char* what) {
+    EXPECT_EQ(r.x, x) << what;
+    EXPECT_EQ(r.y, y) << what;
+    EXPECT_EQ(r.w, w) << what;
+    EXPECT_EQ(r.h, h) << what;
+}
+
+}  // namespace
+
+TEST(Layout, WindowsAndMainWidgetsOfA640x480Video) {
+    const Layout l = computeLayout(input640());
+    expectRect(l.mainWindow, 1, 1, 810, 554, "main window");
+    expectRect(l.fieldWindow, 1, 604, 810, 406, "field window");
+    expectRect(l.window3D, 820, 1, 300, 300, "3D window");
+    expectRect(l.buttonBar, 0, 0, 640, 40, "button bar");
+    expectRect(l.videoPanel, 2, 71, 640, 480, "video panel");
+    expectRect(l.timeline, 2, 41, 640, 28, "timeline");
+    expectRect(l.subfieldView, 644, 41, 164, 82, "subfield view");
+    expectRect(l.fieldView, 2, 0, 808, 403, "field view");
+    expectRect(l.fieldView3D, 4, 4, 292, 292, "3D view");
+    expectRect(l.helpPanel, 220, 280, 200, 220, "help text");
+}
+
+TEST(Layout, ControlButtonsSpreadFromThePlayButtonWithTheirOverlaps) {
+    const Layout l = computeLayout(input640());
+    expectRect(l.playButton, 300, 8, 36, 32, "play");  // (640 - 36) / 2 - 2, (40 - 32) / 2 + 4
+    expectRect(l.previousFrameButton, 278, 18, 28, 20, "previous frame");  // 300 - 28 + 6
+    expectRect(l.nextFrameButton, 330, 18, 30, 20, "next frame");          // 300 + 36 - 6
+    expectRect(l.previousKeyButton, 246, 18, 34, 20, "previous key");      // 278 - 34 + 2
+    expectRect(l.nextKeyButton, 358, 18, 35, 20, "next key");              // 330 + 30 - 2
+    expectRect(l.loadButton, 391, 18, 56, 20, "load");                     // 358 + 35 - 2
+    expectRect(l.saveButton, 445, 18, 57, 20, "save");                     // 391 + 56 - 2
+    expectRect(l.deleteKeyButton, 499, 18, 90, 20, "delete key");          // 445 + 57 - 3
+    expectRect(l.modifyFeetSwitch, 143, 18, 106, 20, "modify feet");       // 246 - 106 + 3
+    expectRect(l.modifyRectSwitch, 41, 18, 104, 20, "modify rect");        // 143 - 104 + 2
+}
+
+TEST(Layout, PlayerButtonsStandInTwoColumnsFromO1AtTheTop) {
+    const Layout l = computeLayout(input640(20));
+    expectRect(l.playerButtons[0], 644, 345, 80, 20, "O1");
+    expectRect(l.playerButtons[10], 644, 135, 80, 20, "O11");
+    expectRect(l.playerButtons[11], 727, 345, 80, 20, "D1");
+    expectRect(l.playerButtons[21], 727, 135, 80, 20, "D11");
+    for (int p = 1; p < 11; ++p) {
+        EXPECT_EQ(l.playerButtons[p - 1].y - l.playerButtons[p].y, 21) << "rows 21 apart";
+        EXPECT_EQ(l.playerButtons[p].y, l.playerButtons[p + 11].y) << "O and D share a row";
+    }
+
+    // Taller pictures spread the rows; each button takes its own picture's height.
+    LayoutInput tall = input640(24);
+    tall.playerButtons[12] = {80, 30};  // D2
+    const Layout t = computeLayout(tall);
+    EXPECT_EQ(t.playerButtons[0].y, 25 * 10 + 135);
+    EXPECT_EQ(t.playerButtons[12].y, 31 * 9 + 135);
+    EXPECT_EQ(t.playerButtons[12].h, 30);
+}
+
+TEST(Layout, FollowsTheVideoSizeAndTheBarHeight) {
+    LayoutInput in = input640();
+    in.videoWidth = 1280;
+    in.videoHeight = 720;
+    in.buttonBar = {640, 50};
+    const Layout l = computeLayout(in);
+    expectRect(l.mainWindow, 1, 1, 1450, 804, "main window");  // 720 + 50 + 34
+    expectRect(l.fieldWindow, 1, 854, 1450, 726, "field window");
+    expectRect(l.window3D, 1460, 1, 300, 300, "3D window");
+    expectRect(l.videoPanel, 2, 81, 1280, 720, "video panel");
+    expectRect(l.timeline, 2, 51, 1280, 28, "timeline");
+    EXPECT_EQ(l.playerButtons[10].y, 145);  // 95 + BH
+    EXPECT_EQ(l.playerButtons[21].x, 1367);
+    EXPECT_EQ(l.playButton.y, (50 - 32) / 2 + 4);
+    expectRect(l.helpPanel, 540, 530, 200, 220, "help text");
+}
+
+TEST(Layout, MissingPicturesGiveEmptyWidgetsAndTheRestStillFits) {
+    LayoutInput in = input640();
+    in.buttonBar = {};
+    in.play = {};
+    in.playerButtons[0] = {};
+    const Layout l = computeLayout(in);
+    expectRect(l.mainWindow, 1, 1, 810, 514, "main window without the bar");
+    expectRect(l.playButton, -2, 4, 0, 0, "play without a picture");
+    EXPECT_EQ(l.previousFrameButton.x, -2 - 28 + 6);
+    EXPECT_EQ(l.nextFrameButton.x, -2 + 0 - 6);
+    expectRect(l.playerButtons[0], 644, 105, 0, 0, "O1 without a picture");  // (0 + 1) * 10 + 95
+    EXPECT_EQ(l.playerButtons[1].y, 21 * 9 + 95);
+}
+
+TEST(Layout, ShortcutsFrameAddsTheTitleBarAboveTheText) {
+    const Rect frame = shortcutsFrameRect(Rect{220, 280, 152, 216});
+    expectRect(frame, 220, 280, 152, 236, "shortcuts frame");
+}
+
+TEST(Reshape, TwiceAsWideKeepsTheHeightAndAspectAndCentres) {
+    const Layout l = computeLayout(input640());
+    double aspect = -1.0;
+    // The window's first reshape reports its created size.
+    Rect first = reshapedViewRect(l.fieldView, &aspect, 810, 406);
+    EXPECT_DOUBLE_EQ(aspect, 808.0 / 403.0);
+    expectRect(first, 0, 1, 810, 403, "at the created size");  // 810 * 403 / 808 = 403.99
+
+    Rect wide = reshapedViewRect(first, &aspect, 1620, 406);
+    EXPECT_EQ(wide.h, 406);
+    EXPECT_EQ(wide.w, static_cast<int>(808.0 / 403.0 * 406));  // 814
+    EXPECT_EQ(wide.x, (1620 - wide.w) / 2);
+    EXPECT_EQ(wide.y, 0);
+    EXPECT_DOUBLE_EQ(aspect, 808.0 / 403.0) << "the aspect is fixed at the first reshape";
+
+    // Taller than the aspect: full width, bars above and below.
+    Rect tall = reshapedViewRect(wide, &aspect, 500, 900);
+    EXPECT_EQ(tall.w, 500);
+    EXPECT_EQ(tall.h, static_cast<int>(500 / (808.0 / 403.0)));  // 249
+    EXPECT_EQ(tall.x, 0);
+    EXPECT_EQ(tall.y, (900 - 249) / 2);
+}
+
+TEST(Reshape, SquareViewStaysSquareAndANullWindowChangesNothing) {
+    double aspect = 0.0;
+    Rect view{4, 4, 292, 292};
+    Rect filled = reshapedViewRect(view, &aspect, 300, 300);
+    expectRect(filled, 0, 0, 300, 300, "3D view at the created size");
+    Rect wide = reshapedViewRect(filled, &aspect, 601, 300);
+    expectRect(wide, 150, 0, 300, 300, "3D view in a wide window");
+    Rect none = reshapedViewRect(wide, &aspect, 0, 0);
+    expectRect(none, 150, 0, 300, 300, "minimised");
+}
