@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "toolkit/window.h"
@@ -27,6 +28,7 @@ namespace {
 constexpr int FRAMES = 135000;
 constexpr int KEY_SPACING = 25;
 constexpr int REPEATS = 15;
+constexpr int PLAYBACK_TICKS = 60;
 constexpr int VIDEO_WIDTH = 640, VIDEO_HEIGHT = 480;
 
 struct Game {
@@ -101,25 +103,54 @@ void makeArtwork(Texture* texture, std::vector<unsigned char>* pixels, int w, in
     createTexture(texture, pixels->data(), w, h, 3, TEXTURE_BGR, TEXTURE_STATIC);
 }
 
-// Milliseconds of one redisplay of the target's window: clear, frame set-up, the
-// display walk, glFinish. Returns the median of REPEATS runs; fills min and max.
-double timeRedisplay(const Target& target, Scene* scene, double* minimum, double* maximum) {
+double cpuMilliseconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+struct Timing {
+    double wall, wallMin, wallMax;  // milliseconds of elapsed time: median, least, most
+    double cpu;                     // median milliseconds of processor time, all threads
+};
+
+double median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+// One redisplay of the target's window: clear, frame set-up, the display walk,
+// glFinish; REPEATS runs after one that warms caches and the driver (and, with keys,
+// fills the view's trail layer).
+Timing timeRedisplay(const Target& target, Scene* scene) {
     glutSetWindow(target.window->windowId);
     target.view->scene = scene;
-    std::vector<double> samples;
+    std::vector<double> wall, cpu;
     for (int i = 0; i < REPEATS + 1; ++i) {
+        const double cpuStart = cpuMilliseconds();
         const auto start = std::chrono::steady_clock::now();
         drawWindowFrame(target.window);
         glFinish();
         const auto end = std::chrono::steady_clock::now();
+        const double cpuEnd = cpuMilliseconds();
         glutSwapBuffers();
-        if (i > 0)  // the first run warms caches and the driver
-            samples.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        if (i == 0) continue;
+        wall.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        cpu.push_back(cpuEnd - cpuStart);
     }
-    std::sort(samples.begin(), samples.end());
-    *minimum = samples.front();
-    *maximum = samples.back();
-    return samples[samples.size() / 2];
+    const auto range = std::minmax_element(wall.begin(), wall.end());
+    return {median(wall), *range.first, *range.second, median(cpu)};
+}
+
+void printTiming(const char* what, const Timing& t) {
+    std::printf("  %-9s %7.2f ms (%.2f..%.2f), processor %7.2f ms\n", what, t.wall, t.wallMin,
+                t.wallMax, t.cpu);
+}
+
+void redisplay(const Target& target) {
+    glutSetWindow(target.window->windowId);
+    drawWindowFrame(target.window);
+    glFinish();
 }
 
 }  // namespace
@@ -166,18 +197,40 @@ int main(int argc, char** argv) {
     const Target targets[] = {{"field (808 x 403)", fieldWindow, &fieldView},
                               {"subfield (164 x 82)", mainWindow, &subfieldView},
                               {"3D (292 x 292)", window3D, &view3d}};
-    double totalEmpty = 0, totalFull = 0;
+    Timing totalEmpty{}, totalFull{};
     for (const Target& target : targets) {
-        double emptyMin, emptyMax, fullMin, fullMax;
-        const double e = timeRedisplay(target, &empty.scene, &emptyMin, &emptyMax);
-        const double f = timeRedisplay(target, &game.scene, &fullMin, &fullMax);
-        totalEmpty += e;
-        totalFull += f;
-        std::printf("%-22s no keys %7.2f ms (%.2f..%.2f)   all keys %7.2f ms (%.2f..%.2f)\n",
-                    target.name, e, emptyMin, emptyMax, f, fullMin, fullMax);
+        const Timing e = timeRedisplay(target, &empty.scene);
+        const Timing f = timeRedisplay(target, &game.scene);
+        totalEmpty.wall += e.wall;
+        totalEmpty.cpu += e.cpu;
+        totalFull.wall += f.wall;
+        totalFull.cpu += f.cpu;
+        std::printf("%s\n", target.name);
+        printTiming("no keys", e);
+        printTiming("all keys", f);
     }
-    std::printf("%-22s no keys %7.2f ms               all keys %7.2f ms\n", "three views",
-                totalEmpty, totalFull);
+    std::printf(
+        "three views: no keys %.2f ms (processor %.2f ms), all keys %.2f ms "
+        "(processor %.2f ms)\n",
+        totalEmpty.wall, totalEmpty.cpu, totalFull.wall, totalFull.cpu);
+
+    // Playback: the frame advances at every tick, so the trail layers take in each key
+    // as it is reached (one per player every 25 frames) and redraw the moving parts.
+    game.frames.currentFrame = FRAMES - 1 - PLAYBACK_TICKS;
+    for (const Target& target : targets) redisplay(target);
+    std::vector<double> wall, cpu;
+    for (int i = 0; i < PLAYBACK_TICKS; ++i) {
+        game.frames.currentFrame++;
+        const double cpuStart = cpuMilliseconds();
+        const auto start = std::chrono::steady_clock::now();
+        for (const Target& target : targets) redisplay(target);
+        const auto end = std::chrono::steady_clock::now();
+        cpu.push_back(cpuMilliseconds() - cpuStart);
+        wall.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    const auto range = std::minmax_element(wall.begin(), wall.end());
+    std::printf("playback of the last %d frames, the three views at every tick\n", PLAYBACK_TICKS);
+    printTiming("per tick", {median(wall), *range.first, *range.second, median(cpu)});
 
     // The trail walk alone, without GL: what the CPU spends before the driver draws.
     std::vector<double> trail;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -60,6 +61,27 @@ bool spanPoint(const Scene* scene, const KeySpan& span, int frame, bool allowLas
     return true;
 }
 
+// A key with a record and a position: it gives a point on the plan.
+bool located(const Scene* scene, const KeyNode* key) {
+    return homographyAt(scene->registration, key->frame) != nullptr && keyFrameOf(key) != nullptr;
+}
+
+constexpr uint64_t DIGEST_SEED = 0xcbf29ce484222325ull;
+
+uint64_t doubleBits(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// One step of a 64-bit mixing chain (a multiply-xorshift): order matters, so a key
+// moved, added or removed anywhere before the end changes the digest.
+uint64_t mixDigest(uint64_t digest, uint64_t value) {
+    digest ^= value + 0x9e3779b97f4a7c15ull + (digest << 6) + (digest >> 2);
+    digest *= 0xff51afd7ed558ccdull;
+    return digest ^ (digest >> 33);
+}
+
 }  // namespace
 
 TeamColour teamColour(int player, int selectedPlayer) {
@@ -93,29 +115,61 @@ bool playerDotPoint(const Scene* scene, int player, int frame, PlanPoint* out) {
     return spanPoint(scene, span, frame, false, out);
 }
 
-int appendTrail(const Scene* scene, int player, int frame, double z, std::vector<double>* out) {
+int appendKeyTrail(const Scene* scene, int player, int frame, int skip, double z,
+                   std::vector<double>* out) {
     if (!validPlayer(scene, player)) return 0;
     const PlayerTrack* track = &scene->tracks[player];
     int count = 0;
-    auto append = [&](PlanPoint p) {
+    for (KeyNode* key = firstKey(track); key != nullptr && key->frame <= frame;
+         key = nextKey(track, key)) {
+        if (count < skip) {
+            count += located(scene, key);
+            continue;
+        }
+        PlanPoint p;
+        if (!planPoint(scene, key, &p)) continue;
         out->push_back(p.x);
         out->push_back(p.y);
         out->push_back(z);
         ++count;
-    };
+    }
+    return count;
+}
+
+bool trailTail(const Scene* scene, int player, int frame, PlanPoint* from, PlanPoint* to) {
+    if (!validPlayer(scene, player)) return false;
+    // At a key's own frame the position is the key itself: no segment.
+    KeySpan span;
+    return spanAt(scene, player, frame, &span) && span.key->frame != frame &&
+           spanPoint(scene, span, frame, false, to) && planPoint(scene, span.key, from);
+}
+
+int appendTrail(const Scene* scene, int player, int frame, double z, std::vector<double>* out) {
+    const int count = appendKeyTrail(scene, player, frame, 0, z, out);
+    PlanPoint from, to;
+    if (count == 0 || !trailTail(scene, player, frame, &from, &to)) return count;
+    out->push_back(to.x);
+    out->push_back(to.y);
+    out->push_back(z);
+    return count + 1;
+}
+
+TrailDigest digestKeyTrail(const Scene* scene, int player, int frame, int prefix) {
+    TrailDigest result;
+    if (!validPlayer(scene, player)) return result;
+    const PlayerTrack* track = &scene->tracks[player];
+    uint64_t digest = DIGEST_SEED;
     for (KeyNode* key = firstKey(track); key != nullptr && key->frame <= frame;
          key = nextKey(track, key)) {
-        PlanPoint p;
-        if (planPoint(scene, key, &p)) append(p);
+        if (!located(scene, key)) continue;
+        const KeyFrame* k = keyFrameOf(key);
+        digest = mixDigest(digest, static_cast<uint64_t>(static_cast<uint32_t>(key->frame)));
+        digest = mixDigest(digest, doubleBits(k->feetX));
+        digest = mixDigest(digest, doubleBits(k->feetY));
+        if (++result.points == prefix) result.prefixDigest = digest;
     }
-    // The segment from the last key on to the current position; at a key's own frame
-    // that position is the key itself and adds nothing.
-    KeySpan span;
-    PlanPoint dot;
-    if (count > 0 && spanAt(scene, player, frame, &span) && span.key->frame != frame &&
-        spanPoint(scene, span, frame, false, &dot))
-        append(dot);
-    return count;
+    result.digest = digest;
+    return result;
 }
 
 bool playerLabel(int player, PlanPoint at, PlayerLabel* out) {

@@ -9,6 +9,7 @@
 // between two keys exists only when both keys have one.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "tracking/scene.h"
@@ -53,6 +54,25 @@ bool playerDotPoint(const Scene* scene, int player, int frame, PlanPoint* out);
 // keys at or before frame that have a record, in frame order, then the dot position
 // when it lies after the last of them. Returns the number of points appended.
 int appendTrail(const Scene* scene, int player, int frame, double z, std::vector<double>* out);
+
+// Appends (x, y, z) triples of the plan points of the player's keys at or before
+// frame that have a record, in frame order, leaving out the first `skip` of them.
+// Returns how many such keys there are in all, skipped ones included.
+int appendKeyTrail(const Scene* scene, int player, int frame, int skip, double z,
+                   std::vector<double>* out);
+// The trail's last segment when the dot lies after the player's last key at or before
+// frame: from that key's plan point to the dot. False when there is none.
+bool trailTail(const Scene* scene, int player, int frame, PlanPoint* from, PlanPoint* to);
+
+// A digest of the player's keys at or before frame that have a record (frame and feet
+// point, in order): `points` of them in all, `digest` over all and `prefixDigest`
+// over the first `prefix` (0 when there are fewer).
+struct TrailDigest {
+    int points = 0;
+    uint64_t digest = 0;
+    uint64_t prefixDigest = 0;
+};
+TrailDigest digestKeyTrail(const Scene* scene, int player, int frame, int prefix);
 
 // A player's label on the plan.
 struct PlayerLabel {

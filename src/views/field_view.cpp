@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "views/field_plan.h"
+#include "views/trail_layer.h"
 #include "widgets/bitmap_font.h"
 
 namespace {
@@ -100,7 +101,7 @@ void drawPlanView(View* view, const PlanMarkStyle& style) {
     glPushMatrix();
     glLoadIdentity();
 
-    drawPlayerMarks(scene, style);
+    if (!drawPlayerMarksLayered(view, style)) drawPlayerMarks(scene, style);
     if (style.labels && scene->showNumbers) drawPlayerLabels(scene);
 
     glMatrixMode(GL_MODELVIEW);

@@ -14,11 +14,12 @@ struct PlanMarkStyle {
 constexpr PlanMarkStyle FIELD_VIEW_MARKS = {7.0f, 5.0f, true};
 
 // The plan view in full: displayView, the artwork stretched over the view, then, in
-// an 800 x 400 plan projection, the player pass and (style and scene permitting) the
-// label pass. Without a scene only the artwork and background are drawn.
+// an 800 x 400 plan projection, the player pass (through the view's trail layer when
+// trails are on, see trail_layer.h) and, style and scene permitting, the label pass.
+// Without a scene only the artwork and background are drawn.
 void drawPlanView(View* view, const PlanMarkStyle& style);
-// The player pass in the current plan projection: for each player in order, its
-// trail (when the scene's showTrails is set) and its dot at the current frame.
+// The player pass in the current plan projection, drawn directly: for each player in
+// order, its trail (when the scene's showTrails is set) and its dot at the current frame.
 void drawPlayerMarks(const Scene* scene, const PlanMarkStyle& style);
 // The label pass in the current plan projection: a dark box and the player's label
 // at each dot.

@@ -239,3 +239,44 @@ TEST(FocusPoints, AverageEachSideOrFollowTheSelectedPlayer) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TrailPieces, KeyPointsTailAndDigestAgreeWithTheWholeTrail) {
+    TestScene t(30);
+    t.key(5, 0, 10, 10);
+    t.key(5, 4, 20, 10);
+    t.key(5, 8, 30, 10);
+    t.key(5, 40, 40, 10);  // beyond the table: left out
+    t.key(5, 12, 50, 10);
+
+    // Skipping leaves out the first key points but counts them.
+    std::vector<double> points;
+    EXPECT_EQ(appendKeyTrail(&t.scene, 5, 10, 1, 0.5, &points), 3);
+    ASSERT_EQ(points.size(), 6u);
+    EXPECT_EQ(points[0], 20);
+    EXPECT_EQ(points[3], 30);
+
+    PlanPoint from, to;
+    ASSERT_TRUE(trailTail(&t.scene, 5, 10, &from, &to));
+    expectPoint(from, 30, 10);
+    expectPoint(to, 40, 10);
+    EXPECT_FALSE(trailTail(&t.scene, 5, 8, &from, &to)) << "at a key";
+    EXPECT_FALSE(trailTail(&t.scene, 5, 50, &from, &to)) << "after the last key";
+
+    // The digest over a prefix is the digest the shorter trail had.
+    const TrailDigest early = digestKeyTrail(&t.scene, 5, 5, 0);
+    EXPECT_EQ(early.points, 2);
+    const TrailDigest late = digestKeyTrail(&t.scene, 5, 20, early.points);
+    EXPECT_EQ(late.points, 4);
+    EXPECT_EQ(late.prefixDigest, early.digest);
+    EXPECT_NE(late.digest, early.digest);
+    EXPECT_EQ(digestKeyTrail(&t.scene, 5, 60, 0).points, 4) << "the unregistered key";
+    // Moving an early key changes every later digest.
+    keyFrameOf(nextKey(&t.tracks[5], firstKey(&t.tracks[5])))->feetY += 1;
+    EXPECT_NE(digestKeyTrail(&t.scene, 5, 20, 2).prefixDigest, early.digest);
+    EXPECT_EQ(digestKeyTrail(&t.scene, 5, 2, 0).digest,
+              digestKeyTrail(&t.scene, 5, 2, 1).prefixDigest);
+}
+
+}  // namespace
