@@ -82,6 +82,36 @@ void expectFieldDot(int x, int y, Rgb colour) {
     }
 }
 
+TEST_F(FieldViewGlTest, ViewBlendsItsBackgroundInsideAFrameAndCachesIt) {
+    static View view;
+    createView(&view, 100, 50, 200, 100, "plain", 0);
+    ASSERT_NE(getCamera(&view, 0), nullptr);
+    EXPECT_STREQ(getCamera(&view, 0)->name, "persp");
+    EXPECT_EQ(getCamera(&view, 1), nullptr);
+    EXPECT_FLOAT_EQ(view.background[0], 0.831f);
+    setViewBackground(&view, 1.0, 0.0, 0.0, 0.5);
+    for (bool cached : {false, true}) {
+        clearTestWindow(0.0f, 0.4f, 0.0f);
+        if (cached) {
+            EXPECT_EQ(initView(&view), 1);
+            EXPECT_EQ(initView(&view), 0);
+            EXPECT_GT(view.backgroundList, 0);
+            EXPECT_EQ(view.textureList, 0) << "no pixels, no texture list";
+            setFlags(&view, OBJ_CACHED);
+        }
+        EXPECT_EQ(displayView(&view), 1);
+        const Region r(90, 40, 220, 120);
+        EXPECT_TRUE(nearColour(r.at(200, 100), {128, 51, 0})) << "half red over green";
+        EXPECT_TRUE(nearColour(r.at(97, 100), kGround)) << "nothing outside";
+        // Dark grey top and left edges, white bottom and right ones.
+        const Rgb grey = {77, 77, 77}, white = {255, 255, 255};
+        EXPECT_TRUE(nearColour(r.at(200, 149), grey) || nearColour(r.at(200, 150), grey));
+        EXPECT_TRUE(nearColour(r.at(100, 100), grey) || nearColour(r.at(99, 100), grey));
+        EXPECT_TRUE(nearColour(r.at(200, 50), white) || nearColour(r.at(200, 49), white));
+        EXPECT_TRUE(nearColour(r.at(299, 100), white) || nearColour(r.at(300, 100), white));
+    }
+}
+
 TEST_F(FieldViewGlTest, WithoutKeysOnlyTheBackgroundShows) {
     TestScene t(10);
     drawField(t);
