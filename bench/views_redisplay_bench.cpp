@@ -21,6 +21,7 @@
 #include "views/field_view.h"
 #include "views/field_view_3d.h"
 #include "views/subfield_view.h"
+#include "views/trail_layer.h"
 #include "widgets/bitmap_font.h"
 
 namespace {
@@ -208,6 +209,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", target.name);
         printTiming("no keys", e);
         printTiming("all keys", f);
+        if (target.view != &view3d) {
+            // For comparison: every trail drawn afresh, without the view's layer.
+            setTrailLayersEnabled(false);
+            printTiming("no layer", timeRedisplay(target, &game.scene));
+            setTrailLayersEnabled(true);
+        }
     }
     std::printf(
         "three views: no keys %.2f ms (processor %.2f ms), all keys %.2f ms "

@@ -186,8 +186,9 @@ void compositeLayer(const TrailLayer* layer, const View* view, GLint windowFrame
 
 // What changes from one redisplay to the next: each trail's last segment and the
 // dots, each player kept under the trails of later players.
-void drawMovingMarks(const Scene* scene, int frame, const PlanMarkStyle& style) {
-    glEnable(GL_STENCIL_TEST);
+void drawMovingMarks(const Scene* scene, int frame, const PlanMarkStyle& style, bool overLayer) {
+    // Over an empty layer the players' order alone decides, as in the direct pass.
+    if (overLayer) glEnable(GL_STENCIL_TEST);
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
     glStencilMask(ALL_BITS);
     for (int player = 0; player < PLAYER_COUNT; ++player) {
@@ -237,8 +238,13 @@ bool drawPlayerMarksLayered(const View* view, const PlanMarkStyle& style) {
     glDisable(GL_BLEND);
     const int frame = sceneFrame(scene);
     updateLayer(&layer, view, scene, frame);
-    compositeLayer(&layer, view, windowFramebuffer);
-    drawMovingMarks(scene, frame, style);
+    bool layerHasTrails = false;
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        layerHasTrails = layerHasTrails || layer.points[player] >= 2;
+    if (layerHasTrails) compositeLayer(&layer, view, windowFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(windowFramebuffer));
+    glViewport(view->x, view->y, view->w, view->h);
+    drawMovingMarks(scene, frame, style, layerHasTrails);
     glPopClientAttrib();
     glPopAttrib();
     return true;
