@@ -1,0 +1,74 @@
+// Helpers of the demo generator's tests: scratch folders, whole-file reads, and the
+// tool's own readers applied to the generated files.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tools/demo_generator.h"
+#include "tracking/player_track.h"
+#include "tracking/registration.h"
+#include "tracking/tracking_file.h"
+
+// A folder under /tmp removed with its contents.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
+        char name[] = "/tmp/demo_tests_XXXXXX";
+        const char* made = mkdtemp(name);
+        path = made ? made : "";
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+inline std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Writes the demo files for settings into folder; the clip only when asked.
+inline bool generateDemo(const std::string& folder, const DemoSettings& settings, bool video) {
+    DemoOptions options;
+    options.outputFolder = folder;
+    options.writeVideo = video;
+    options.settings = settings;
+    return writeDemo(options) == 1;
+}
+
+// The 22 tracks of a tracking file as the tool loads them; freed with their keys.
+struct LoadedTracks {
+    PlayerTrack tracks[PLAYER_COUNT];
+    LoadedTracks() {
+        for (PlayerTrack& track : tracks) initTrack(&track);
+    }
+    ~LoadedTracks() {
+        for (PlayerTrack& track : tracks) clearTrack(&track);
+    }
+    LoadedTracks(const LoadedTracks&) = delete;
+    LoadedTracks& operator=(const LoadedTracks&) = delete;
+};
+
+// A registration file's table as the tool reads it; freed at the end.
+struct LoadedRegistration {
+    Registration table;
+    ~LoadedRegistration() { clearRegistration(&table); }
+};
+
+// Plan point (y upward) of an image point (y downward) through a registration record.
+inline cv::Point2d imageToPlanPoint(const Homography* h, const cv::Point2d& image) {
+    const double point[3] = {image.x, image.y, 1.0};
+    double field[3] = {0, 0, 0};
+    projectToField(h, point, field);
+    return {field[0], 400.0 - field[1]};
+}
