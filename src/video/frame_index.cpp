@@ -1,6 +1,7 @@
 #include "video/frame_index.h"
 
 #include <algorithm>
+#include <iterator>
 
 int FrameIndex::findFrame(int64_t time) const {
     if (time == NO_TIME) return -1;
@@ -106,17 +107,20 @@ void DecodeIndexBuilder::finish(FrameIndex* index) {
         if (time != NO_TIME) usable = index->frameByTime.emplace(time, static_cast<int>(i)).second;
     }
     // After a seek the first accepted frame must be recognisable by its time; a
-    // seek point whose frame has none is left out.
+    // seek point whose frame has none is left out. When that leaves out most of
+    // them, or times repeat, frames are known by their count from an intra frame.
     const auto unrecognisable = [index](const SeekPoint& point) {
-        return point.packetNumber > 0 && (point.firstFrame >= index->frameCount() ||
-                                          index->frameTimes[point.firstFrame] == NO_TIME);
+        return point.packetNumber > 0 && index->frameTimes[point.firstFrame] == NO_TIME;
     };
-    seekPoints.erase(std::remove_if(seekPoints.begin(), seekPoints.end(), unrecognisable),
-                     seekPoints.end());
-    if (!usable) {
+    std::vector<SeekPoint> timed;
+    std::remove_copy_if(seekPoints.begin(), seekPoints.end(), std::back_inserter(timed),
+                        unrecognisable);
+    const size_t dropped = seekPoints.size() - timed.size();
+    if (!usable || dropped * 2 > seekPoints.size() - 1) {
         index->byOrdinal = true;
         index->frameByTime.clear();
-        seekPoints.resize(1);
+        index->seekPoints = std::move(seekPoints);
+    } else {
+        index->seekPoints = std::move(timed);
     }
-    index->seekPoints = std::move(seekPoints);
 }

@@ -39,8 +39,9 @@ struct FrameIndex {
     std::unordered_map<int64_t, int> frameByTime;  // time stamp -> frame index
     std::vector<SeekPoint> seekPoints;             // seekPoints[0] is the first packet
     std::unordered_map<int64_t, int> packetByPos;  // byte position -> packet number
-    bool byOrdinal = false;     // frames have no usable times: known only by their count
-                                // from the first packet, the one seek point
+    // Frames have no usable times: after a seek, the first intra frame delivered is
+    // the seek point's firstFrame and the frames after it follow in count.
+    bool byOrdinal = false;
     bool fromDecoding = false;  // built by a decoding pass rather than from packets
 
     int frameCount() const { return static_cast<int>(frameTimes.size()); }
@@ -70,6 +71,6 @@ struct DecodeIndexBuilder {
     // A delivered frame: its time stamp (NO_TIME if none) and whether it is intra-coded.
     void addFrame(int64_t time, bool intra);
     // Moves the result into index; falls back to byOrdinal when the times cannot
-    // identify frames after a seek (duplicates, or a seek point's frame without one).
+    // identify frames after a seek (duplicates, or most seek points' frames lack one).
     void finish(FrameIndex* index);
 };

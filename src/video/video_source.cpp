@@ -36,7 +36,6 @@ struct CaptureState {
     // The decoding run: from which seek point it started and where it stands.
     int runSeekPoint = -1;
     int runFirstFrame = 0;   // frames below come out of the run unreliably
-    int runCount = 0;        // frames delivered since the run started
     int lastDelivered = -1;  // frame delivered last, when lastKnown
     bool lastKnown = false;
     int decoderNext = -1;                // frame the decoder delivers next, -1 when unknown
@@ -127,8 +126,7 @@ static bool startRun(CaptureState* state, int seekPoint) {
     state->stats.seeks++;
     state->runSeekPoint = seekPoint;
     state->runFirstFrame = state->index.seekPoints[seekPoint].firstFrame;
-    state->runCount = 0;
-    // From the file's first packet, frames without a time follow on from -1.
+    // From the file's first packet, frames follow on from -1 whatever they hold.
     state->lastKnown = seekPoint == 0;
     state->lastDelivered = -1;
     state->decoderNext = -1;
@@ -140,13 +138,16 @@ static int identifyFrame(CaptureState* state) {
     const FrameIndex& index = state->index;
     int frame;
     if (index.byOrdinal) {
-        frame = state->runFirstFrame + state->runCount;
+        // Frames before the seek point's intra frame are leftovers of an open GOP.
+        if (state->lastKnown)
+            frame = state->lastDelivered + 1;
+        else
+            frame = frameIsIntra(state->decoder.frame) ? state->runFirstFrame : -1;
     } else {
         const int64_t time = frameTime(state->decoder.frame);
         frame = index.findFrame(time);
         if (frame < 0 && time == NO_TIME && state->lastKnown) frame = state->lastDelivered + 1;
     }
-    state->runCount++;
     state->lastKnown = frame >= 0;
     state->lastDelivered = frame;
     if (frame < state->runFirstFrame || frame >= index.frameCount()) return -1;

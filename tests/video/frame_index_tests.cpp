@@ -121,22 +121,22 @@ TEST(FrameIndexFromDecoding, TheEarliestKeyPacketBeforeAnIntraFrameIsItsSeekPoin
 }
 
 TEST(FrameIndexFromDecoding, AnIntraFrameWithoutATimeIsNoSeekPoint) {
+    // The decoder gives the last frame no time; here that frame is intra.
     DecodeIndexBuilder builder;
-    builder.addPacket(packet(NO_TIME));  // not even flagged key: still the start
-    builder.addFrame(0, true);
-    builder.addPacket(packet(NO_TIME));
-    builder.addFrame(1, false);
-    builder.addPacket(packet(NO_TIME, true));
-    builder.addFrame(NO_TIME, true);
+    for (int i = 0; i < 12; i++) {
+        builder.addPacket(packet(NO_TIME, i % 4 == 0 || i == 11));
+        builder.addFrame(i == 11 ? NO_TIME : i + 1, i % 4 == 0 || i == 11);
+    }
     FrameIndex index;
     builder.finish(&index);
     EXPECT_FALSE(index.byOrdinal);
-    ASSERT_EQ(index.seekPoints.size(), 1u);
-    EXPECT_EQ(index.seekPoints[0].packetNumber, 0);
-    EXPECT_EQ(index.seekPoints[0].firstFrame, 0);
+    ASSERT_EQ(index.seekPoints.size(), 3u);
+    EXPECT_EQ(index.seekPoints[2].firstFrame, 8);
+    EXPECT_EQ(index.seekPointFor(11), 2);
+    EXPECT_EQ(index.findFrame(9), 8);
 }
 
-TEST(FrameIndexFromDecoding, SharedTimesLeaveOnlyCountingFromTheStart) {
+TEST(FrameIndexFromDecoding, SharedTimesMakeFramesKnownByTheirCount) {
     DecodeIndexBuilder builder;
     for (int i = 0; i < 8; i++) {
         builder.addPacket(packet(NO_TIME, i % 4 == 0));
@@ -146,9 +146,24 @@ TEST(FrameIndexFromDecoding, SharedTimesLeaveOnlyCountingFromTheStart) {
     builder.finish(&index);
     EXPECT_TRUE(index.byOrdinal);
     EXPECT_EQ(index.frameCount(), 8);
-    ASSERT_EQ(index.seekPoints.size(), 1u);
-    EXPECT_EQ(index.seekPointFor(7), 0);
     EXPECT_EQ(index.findFrame(3), -1);
+    ASSERT_EQ(index.seekPoints.size(), 2u);
+    EXPECT_EQ(index.seekPoints[1].packetNumber, 4);
+    EXPECT_EQ(index.seekPointFor(7), 1);
+}
+
+TEST(FrameIndexFromDecoding, FramesWithoutAnyTimesAreKnownByTheirCount) {
+    // A raw elementary stream: no times at all, an intra frame every third packet.
+    DecodeIndexBuilder builder;
+    for (int i = 0; i < 9; i++) {
+        builder.addPacket(packet(NO_TIME, i % 3 == 0));
+        builder.addFrame(NO_TIME, i % 3 == 0);
+    }
+    FrameIndex index;
+    builder.finish(&index);
+    EXPECT_TRUE(index.byOrdinal);
+    ASSERT_EQ(index.seekPoints.size(), 3u);
+    EXPECT_EQ(index.seekPoints[2].firstFrame, 6);
 }
 
 }  // namespace

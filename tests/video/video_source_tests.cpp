@@ -46,6 +46,12 @@ const Clip& clip(const std::string& name) {
     // AVI gives B-frame streams no presentation times.
     if (name == "mpeg4.avi")
         made.path = makeClip(name, 200, "-c:v mpeg4 -vtag xvid -bf 2 -g 24 -q:v 3");
+    // Neither a raw H.264 stream nor its frames carry any time.
+    if (name == "h264.264")
+        made.path = makeClip(name, 200,
+                             "-c:v libx264 -preset veryfast -bf 3 -g 50 -pix_fmt yuv420p -f h264");
+    // An MPEG program stream with open MPEG-2 GOPs.
+    if (name == "mpeg2.mpg") made.path = makeClip(name, 200, "-c:v mpeg2video -bf 2 -g 15 -q:v 3");
     // Xvid with B-frames in AVI writes packed B-frames.
     if (name == "xvid.avi") made.path = makeClip(name, 200, "-c:v libxvid -bf 2 -g 60 -q:v 3");
     // Open GOPs: pictures after a CRA in decode order shown before it.
