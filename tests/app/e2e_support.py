@@ -1,0 +1,290 @@
+"""Helpers for driving the real annotate program under X: a generated clip and
+registration, window geometry, screenshots, pointer and keys (xdotool), and the
+tool's layout recomputed from the artwork sizes.
+
+Positions named "window pixels" have their origin at the window's lower-left
+corner with y upward, as the tool's widgets do; the screen's y runs downward.
+"""
+
+import os
+import re
+import struct
+import subprocess
+import sys
+import time
+
+TIMEOUT = float(os.environ.get("E2E_TIMEOUT", "60"))  # seconds to wait for any one thing
+PLAYERS = 22
+
+
+class Failure(Exception):
+    pass
+
+
+def log(text):
+    print(text, flush=True)
+
+
+def wait_until(what, predicate, timeout=TIMEOUT, interval=0.05):
+    """Polls predicate until it returns something true; returns that value."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def run(args, **kw):
+    return subprocess.run(args, check=True, stdout=subprocess.PIPE, **kw).stdout
+
+
+# ---- Clip and registration
+
+def make_clip(path, frames, width, height):
+    """An MJPEG clip whose frames show their index in large digits."""
+    font = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+    source = "testsrc2=size=%dx%d:rate=25" % (width, height)
+    text = ("drawtext=fontfile=%s:text='%%{frame_num}':fontsize=%d:fontcolor=white:box=1:"
+            "boxcolor=black:x=(w-tw)/2:y=(h-th)/2" % (font, height * 2 // 5))
+    base = ["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi"]
+    tail = ["-frames:v", str(frames), "-c:v", "mjpeg", "-q:v", "3", path]
+    if subprocess.run(base + ["-i", source + "," + text] + tail).returncode != 0:
+        # Without the text filter the moving test pattern still tells the frames apart.
+        run(base + ["-i", source] + tail)
+
+
+def decode_frames(path, width, height):
+    """Every frame as ffmpeg decodes it: RGB rows, top row first."""
+    raw = run(["ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "rawvideo",
+               "-pix_fmt", "rgb24", "-"])
+    size = width * height * 3
+    return [raw[i:i + size] for i in range(0, len(raw) - size + 1, size)]
+
+
+# A homography that scales image pixels (y downward) onto the 800 x 400 field plan.
+def write_registration(path, frames, width, height):
+    sx, sy = 800.0 / width, 400.0 / height
+    with open(path, "w") as f:
+        f.write("%d\n" % frames)
+        for i in range(frames):
+            f.write("%d %d\n%r 0 0\n0 %r 0\n0 0 1\n" % (i, i, sx, sy))
+    return sx, sy
+
+
+# ---- Artwork sizes and the layout
+
+def png_size(path):
+    try:
+        with open(path, "rb") as f:
+            head = f.read(24)
+    except OSError:
+        return (0, 0)
+    if head[:8] != b"\x89PNG\r\n\x1a\n":
+        return (0, 0)
+    return struct.unpack(">II", head[16:24])
+
+
+class Layout:
+    """The main window's widget rectangles (x, y, w, h), window pixels, y upward."""
+
+    def __init__(self, textures, vw, vh):
+        def size(name):
+            return png_size(os.path.join(textures, name + ".png"))
+
+        bw, bh = size("button bar")
+        self.main = (vw + 170, vh + bh + 34)
+        pw, ph = size("defaultPlay")
+        play = ((bw - pw) // 2 - 2, (bh - ph) // 2 + 4, pw, ph)
+        w, h = size("defaultPrev")
+        prev = (play[0] - w + 6, play[1] + 10, w, h)
+        w, h = size("defaultNext")
+        nxt = (play[0] + play[2] - 6, play[1] + 10, w, h)
+        w, h = size("defaultPrevKey")
+        prev_key = (prev[0] - w + 2, prev[1], w, h)
+        w, h = size("defaultNextKey")
+        next_key = (nxt[0] + nxt[2] - 2, nxt[1], w, h)
+        w, h = size("defaultLoad")
+        load = (next_key[0] + next_key[2] - 2, next_key[1], w, h)
+        w, h = size("defaultSave")
+        save = (load[0] + load[2] - 2, load[1], w, h)
+        self.play, self.prev_frame, self.next_frame = play, prev, nxt
+        self.prev_key, self.next_key, self.load, self.save = prev_key, next_key, load, save
+        self.players = []
+        for i in range(PLAYERS):
+            w, h = size("defaultButton%d" % (i + 1))
+            p = i % 11 + 1
+            x = vw + (4 if i < 11 else 87)
+            self.players.append((x, (h + 1) * (11 - p) + 95 + bh, w, h))
+        self.video = (2, bh + 31, vw, vh)
+        self.timeline = (2, bh + 1, vw, 28)
+        self.help_origin = (vw // 2 - 100, vh - 240 + bh)
+        fw = vw + 170
+        self.field_window = (fw, fw // 2 + 1)
+        self.field_view = (2, 0, vw + 168, fw // 2 - 2)
+
+
+def reshaped(view, aspect, width, height):
+    """Where a field window puts its view after a resize to width x height."""
+    x, y, w, h = view
+    if aspect <= 0:
+        aspect = w / h
+    if aspect < width / height:
+        h, w = height, int(aspect * height)
+    else:
+        w, h = width, int(width / aspect)
+    return (int((width - w) / 2), int((height - h) / 2), w, h), aspect
+
+
+# ---- Windows, screenshots, pointer and keys
+
+class Window:
+    def __init__(self, wid):
+        self.id = wid
+        out = run(["xdotool", "getwindowgeometry", wid]).decode()
+        pos = re.search(r"Position: (-?\d+),(-?\d+)", out)
+        geo = re.search(r"Geometry: (\d+)x(\d+)", out)
+        self.x, self.y = int(pos.group(1)), int(pos.group(2))
+        self.w, self.h = int(geo.group(1)), int(geo.group(2))
+
+    def screen(self, x, y):
+        """Screen position of the window pixel (x, y), y upward."""
+        return self.x + x, self.y + self.h - 1 - y
+
+    def pointer(self, x, y):
+        """Screen position at which the tool sees the pointer at (x, y)."""
+        return self.x + x, self.y + self.h - y
+
+
+def find_window(name_regex, timeout=TIMEOUT):
+    def search():
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_regex],
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
+        return out[0].decode() if out else None
+
+    return Window(wait_until("window " + name_regex, search, timeout))
+
+
+class Image:
+    """An RGB screenshot of a screen rectangle."""
+
+    def __init__(self, x, y, w, h):
+        data = run(["import", "-silent", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
+                    "+repage", "-depth", "8", "ppm:-"])
+        fields = data.split(maxsplit=4)
+        if fields[0] != b"P6":
+            raise Failure("screenshot is not a PPM")
+        self.w, self.h = int(fields[1]), int(fields[2])
+        self.pixels = fields[4]
+        if len(self.pixels) < self.w * self.h * 3:
+            raise Failure("screenshot cut short")
+        self.x0, self.y0 = x, y
+
+    def at(self, sx, sy):
+        i = ((sy - self.y0) * self.w + (sx - self.x0)) * 3
+        return tuple(self.pixels[i:i + 3])
+
+
+def mean_difference(image, frame, width, height, border=2, step=1, exclude=()):
+    """Mean and largest channel difference between a screenshot of the video panel and a
+    decoded frame, leaving out the panel's frame lines at the border and the boxes
+    (x0, y0, x1, y1) of exclude (top-down rows, ends excluded)."""
+    total = count = largest = 0
+    for y in range(border, height - border, step):
+        row = y * width * 3
+        for x in range(border, width - border, step):
+            if any(x0 <= x < x1 and y0 <= y < y1 for x0, y0, x1, y1 in exclude):
+                continue
+            i = row + x * 3
+            for c in range(3):
+                d = abs(image.pixels[i + c] - frame[i + c])
+                total += d
+                largest = max(largest, d)
+            count += 3
+    return total / count, largest
+
+
+def pointer_location():
+    out = run(["xdotool", "getmouselocation", "--shell"]).decode()
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"])
+
+
+def move(window, x, y):
+    sx, sy = window.pointer(x, y)
+    # --sync waits for the pointer to arrive, which never happens when it is there already.
+    if pointer_location() != (sx, sy):
+        run(["xdotool", "mousemove", "--sync", str(sx), str(sy)])
+
+
+def click(window, x, y):
+    move(window, x, y)
+    run(["xdotool", "click", "1"])
+
+
+def click_rect(window, rect):
+    click(window, rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
+
+
+def drag(window, x0, y0, x1, y1, steps=6):
+    move(window, x0, y0)
+    run(["xdotool", "mousedown", "1"])
+    for i in range(1, steps + 1):
+        move(window, x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+    run(["xdotool", "mouseup", "1"])
+
+
+def key(window, name):
+    subprocess.run(["timeout", "5", "xdotool", "windowfocus", "--sync", window.id],
+                   stderr=subprocess.DEVNULL)
+    run(["xdotool", "key", name])
+
+
+# ---- The program
+
+class Program:
+    def __init__(self, args, folder, cwd=None, env=None):
+        self.out_path = os.path.join(folder, "stdout")
+        self.err_path = os.path.join(folder, "stderr")
+        self.out = open(self.out_path, "w")
+        self.err = open(self.err_path, "w")
+        self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=self.out,
+                                     stderr=self.err, cwd=cwd, env=env)
+
+    def stdout(self):
+        with open(self.out_path, errors="replace") as f:
+            return f.read()
+
+    def stderr(self):
+        with open(self.err_path, errors="replace") as f:
+            return f.read()
+
+    def count(self, text):
+        return self.stdout().count(text)
+
+    def wait_for_output(self, text, count=1):
+        def seen():
+            if self.proc.poll() is not None:
+                raise Failure("the program ended (code %d) while waiting for %r"
+                              % (self.proc.returncode, text))
+            return self.count(text) >= count
+
+        wait_until("output %r" % text, seen)
+
+    def wait_exit(self, timeout=TIMEOUT):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+    def report(self):
+        sys.stderr.write("--- program stdout (last 40 lines)\n")
+        sys.stderr.write("\n".join(self.stdout().splitlines()[-40:]) + "\n")
+        sys.stderr.write("--- program stderr\n" + self.stderr()[-4000:] + "\n")
