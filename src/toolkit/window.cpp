@@ -26,7 +26,7 @@ constexpr int WINDOW_LEVEL = -1;
 constexpr auto IDLE_SLEEP = std::chrono::milliseconds(1);
 
 bool rootInitialised = false;
-Window* currentWindow = nullptr;  // window of the last callback, or the one created last
+bool processEnding = false;  // GLUT destroys the windows left open when the process ends
 WindowClosedHook windowClosedHook = nullptr;
 
 bool glutReady() {
@@ -58,16 +58,22 @@ Window* windowWithId(int id) {
     return nullptr;
 }
 
+// GLUT keeps the current window (the window of the running callback, or the
+// one created or set last); the toolkit asks it each time instead of keeping a copy.
 Window* currentWindowObject() {
-    currentWindow = glutReady() ? windowWithId(glutGetWindow()) : nullptr;
-    return currentWindow;
+    return glutReady() ? windowWithId(glutGetWindow()) : nullptr;
 }
 
 // ---- Window creation
 
 void initToolkit(int* argc, char** argv) {
-    if (glutReady()) return;
-    glutInit(argc, argv);
+    static bool exitHandlerRegistered = false;
+    if (!glutReady()) glutInit(argc, argv);
+    if (!exitHandlerRegistered) {
+        // Registered after GLUT's own clean-up, so it runs before it.
+        std::atexit([] { processEnding = true; });
+        exitHandlerRegistered = true;
+    }
     // GLUT's default would end the process, unsaved work and all, at the close
     // button of any window.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
@@ -82,20 +88,18 @@ namespace {
 void handleClose() {
     Window* window = windowWithId(glutGetWindow());
     if (!window) return;
-    if (windowClosedHook) windowClosedHook(window);
+    if (windowClosedHook && !processEnding) windowClosedHook(window);
     window->windowId = 0;
-    if (currentWindow == window) currentWindow = nullptr;
 }
 
 }  // namespace
 
 Window* createWindow(int x, int y, int w, int h, const char* title, float rate) {
-    if (!glutReady()) {
-        int argc = 1;
-        char name[] = "annotate";
-        char* argv[] = {name, nullptr};
-        initToolkit(&argc, argv);
-    }
+    // A program that did not call initToolkit gets GLUT initialised here.
+    int argc = 1;
+    char name[] = "annotate";
+    char* argv[] = {name, nullptr};
+    initToolkit(&argc, argv);
     Window* window = new Window();
     if (!rootInitialised) {
         initObjectBasic(&_glutInterface, 0, 0, 0, 0, "interface", ROOT_LEVEL, nullptr);
@@ -125,8 +129,6 @@ Window* createWindow(int x, int y, int w, int h, const char* title, float rate) 
     glutPassiveMotionFunc(handlePassiveMotion);
     glutIdleFunc(handleIdle);
     glutCloseFunc(handleClose);
-
-    currentWindow = window;
     return window;
 }
 
@@ -234,10 +236,7 @@ void redisplayAll() {
         glutSetWindow(window->windowId);
         glutPostRedisplay();
     }
-    if (previous && previous->windowId != 0) {
-        glutSetWindow(previous->windowId);
-        currentWindow = previous;
-    }
+    if (previous && previous->windowId != 0) glutSetWindow(previous->windowId);
 }
 
 void runInterface(void (*prepareWindow)(int windowIndex)) {
@@ -246,7 +245,6 @@ void runInterface(void (*prepareWindow)(int windowIndex)) {
         Window* window = windowAt(i);
         if (window->windowId == 0) continue;
         glutSetWindow(window->windowId);
-        currentWindow = window;
         if (prepareWindow) prepareWindow(i);
         initWalk(window);
     }

@@ -14,9 +14,9 @@ struct Window : InterfaceObject {
     FrameTimer timer;  // paces the idle walks while this window is current
 };
 
-// Calls glutInit once (later calls do nothing) and keeps the process running
-// when the user closes a window: the other windows stay usable, and the event
-// loop returns once the last one is closed.
+// Calls glutInit unless GLUT is initialised already, and keeps the process
+// running when the user closes a window: the other windows stay usable, and the
+// event loop returns once the last one is closed. Call it before createWindow.
 void initToolkit(int* argc, char** argv);
 
 // Creates a window at screen position (x, y) with a w x h client area, titled
@@ -36,7 +36,8 @@ int windowCount();             // entries of the window table, closed windows in
 Window* windowAt(int index);   // table entry `index` (creation order), or null
 Window* windowWithId(int id);  // the open window with GLUT id `id`, or null
 
-// Called when the user closes a window, before the toolkit forgets its id.
+// Called when a window is closed (by the user or glutDestroyWindow) while the
+// process runs on, before the toolkit forgets the window's id.
 using WindowClosedHook = void (*)(Window* window);
 void setWindowClosedHook(WindowClosedHook hook);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../support/gl_test_window.h"
+#include "gl_driver_pin.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -59,6 +60,7 @@ class WindowGl : public testing::Test {
         char name[] = "window_gl_tests";
         char* argv[] = {name, nullptr};
         initToolkit(&argc, argv);
+        keepGlDriverAtExit();
     }
 };
 
