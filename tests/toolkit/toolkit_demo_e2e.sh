@@ -95,7 +95,9 @@ find_window() {
   echo "$id"
 }
 
-"$demo" >"$out" 2>"$err" &
+: >"$out"
+: >"$err"
+"$demo" >>"$out" 2>>"$err" &
 pid=$!
 
 # Start-up: the root and both windows reported, each window prepared before its init walk.
