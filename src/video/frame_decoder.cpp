@@ -226,6 +226,10 @@ int decodeNextFrame(FrameDecoder* decoder) {
             continue;
         }
         decoder->hasPacket = true;
+        const int64_t pts = decoder->packet->pts;
+        const bool skippable = decoder->skipUnreferencedBefore != NO_TIME &&
+                               pts != AV_NOPTS_VALUE && pts < decoder->skipUnreferencedBefore;
+        decoder->codec->skip_frame = skippable ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         const int sent = avcodec_send_packet(decoder->codec, decoder->packet);
         if (sent == AVERROR(EAGAIN)) continue;
         if (sent == 0 && decoder->sentLog)

@@ -29,6 +29,9 @@ struct FrameDecoder {
     int width = 0, height = 0;                   // size of the converted frames, pixels
     bool byteSeekFirst = false;                  // the container seeks exactly by byte, not by time
     std::vector<PacketInfo>* sentLog = nullptr;  // when set, every packet sent to the decoder
+    // Packets shown before this time may skip their pictures when no other picture
+    // refers to them; NO_TIME decodes everything.
+    int64_t skipUnreferencedBefore = NO_TIME;
 };
 
 // Opens the file's video stream and its decoder; threads 0 lets FFmpeg choose.

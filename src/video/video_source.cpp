@@ -193,6 +193,11 @@ static bool fetchFrame(CaptureState* state, int target, ReadKind kind) {
     // Going on is never slower than seeking when the seek point lies behind the decoder.
     const bool goOn = state->decoderNext >= 0 && state->decoderNext <= keepFrom &&
                       index.seekPoints[seekPoint].firstFrame <= state->decoderNext;
+    // Frames before those to keep are decoded only as references, where the index
+    // knows every frame by its packet's time (a skipped frame leaves no gap in
+    // counting then).
+    const bool byPacketTimes = !index.fromDecoding && !index.byOrdinal;
+    state->decoder.skipUnreferencedBefore = byPacketTimes ? index.frameTimes[keepFrom] : NO_TIME;
     bool positioned = goOn || startRun(state, seekPoint);
     bool fromSeekPoint = !goOn;
     int retries = 0;
@@ -237,7 +242,9 @@ static void readFrame(VideoSource* source, int target, ReadKind kind) {
         return;
     }
     state->requested = target;
-    if (fetchFrame(state, target, kind)) {
+    const bool fetched = fetchFrame(state, target, kind);
+    state->decoder.skipUnreferencedBefore = NO_TIME;
+    if (fetched) {
         state->heldFrame = target;
         source->frameImage = state->output.get();
     } else {
@@ -254,6 +261,7 @@ static int refuse(VideoSource* source, const char* message, const char* detail) 
     if (detail) printf("reason: %s\n", detail);
     fflush(stdout);
     releaseVideo(source);
+    source->videoWidth = source->videoHeight = source->nFrames = source->nChannels = 0;
     return 0;
 }
 
