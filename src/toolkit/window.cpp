@@ -125,12 +125,18 @@ Window* createWindow(int x, int y, int w, int h, const char* title, float rate) 
     glutDisplayFunc(handleDisplay);
     glutKeyboardFunc(handleKeyboard);
     glutMouseFunc(handleMouse);
+    // Without a wheel callback freeglut reports wheel turns as presses and
+    // releases of buttons 3 and 4: a scroll over "load" or a player button
+    // would then click it.
+    glutMouseWheelFunc(ignoreMouseWheel);
     glutMotionFunc(handleMotion);
     glutPassiveMotionFunc(handlePassiveMotion);
     glutIdleFunc(handleIdle);
     glutCloseFunc(handleClose);
     return window;
 }
+
+void ignoreMouseWheel(int, int, int, int) {}
 
 InterfaceObject* addToCurrentWindow(InterfaceObject* object) {
     Window* window = currentWindowObject();

@@ -53,6 +53,7 @@ void handleMouse(int button, int state, int x, int y);
 void handleMotion(int x, int y);
 void handlePassiveMotion(int x, int y);
 void handleIdle();
+void ignoreMouseWheel(int wheel, int direction, int x, int y);  // wheel turns click nothing
 // The frame of the display callback without the buffer swap: clear, unit-square
 // projection, display walk of `window`'s tree.
 void drawWindowFrame(Window* window);

@@ -3,28 +3,9 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <cstdlib>
-#include <cstring>
 
-namespace {
-
-// Mesa unloads its driver at exit, before the leak check runs, so the driver's
-// own allocations would show up as leaks of unknown origin that no suppression
-// can name. Keeping the driver loaded lets the suppressions match it.
-void keepGlDriverLoaded() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && std::strstr(info->dlpi_name, "/dri/"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
-
-}  // namespace
+#include "gl_driver_pin.h"
 
 void initGlutForTests() {
     static bool initialised = false;
@@ -34,6 +15,7 @@ void initGlutForTests() {
     char* argv[] = {name, nullptr};
     glutInit(&argc, argv);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    keepGlDriverAtExit();
     initialised = true;
 }
 
@@ -52,7 +34,6 @@ int openTestWindow(int w, int h, const char* title) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
-    keepGlDriverLoaded();
     return id;
 }
 

@@ -198,6 +198,16 @@ expect_rect M "25 147 120 100" "drag M by (5, -3)"
 expect_rect MC "45 167 40 30" "drag M by (5, -3)"
 expect_rect A "20 20 100 60" "drag of the fixed A"
 
+# Turning the wheel over A clicks nothing: no press, no release, no switch.
+mark=$(lines)
+was_on=$(has_flag A SWITCHED_ON && echo 1 || echo 0)
+move "$main" $MAIN_H 50 50
+xdotool click 4 click 5
+dump
+since "$mark" | grep -qE '^(press|release)' && fail "the wheel clicked: $(since "$mark" | grep -E '^(press|release)')"
+grep -q 'Unknown mouse button' "$err" && fail "the wheel was taken for a button"
+[ "$(has_flag A SWITCHED_ON && echo 1 || echo 0)" = "$was_on" ] || fail "the wheel flipped A's switch"
+
 # Keys reach every object of their window and no other.
 d=$(displays)
 move "$second" $SECOND_H 50 50
