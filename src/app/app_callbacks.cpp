@@ -76,13 +76,28 @@ int timelineIdle(InterfaceObject*) {
 
 namespace {
 
+// Mesa's software driver takes a window's new size only at the buffer swap after
+// the resize, so the first frame drawn after it still has the old size; a second
+// frame a moment later shows the whole window.
+constexpr unsigned RESIZE_FOLLOW_UP_MS = 50;
+
+void redrawWindow(int windowId) {
+    const int current = glutGetWindow();
+    if (windowWithId(windowId) == nullptr) return;
+    glutSetWindow(windowId);
+    glutPostRedisplay();
+    if (current > 0 && windowWithId(current) != nullptr) glutSetWindow(current);
+}
+
 void reshapeView(View* view, double* aspect, int width, int height) {
+    glViewport(0, 0, width, height);  // as GLUT's own reshape does
     Rect placed = reshapedViewRect(Rect{view->x, view->y, view->w, view->h}, aspect, width, height);
     view->x = placed.x;
     view->y = placed.y;
     view->w = placed.w;
     view->h = placed.h;
     glutPostRedisplay();
+    glutTimerFunc(RESIZE_FOLLOW_UP_MS, redrawWindow, glutGetWindow());
 }
 
 }  // namespace

@@ -12,9 +12,9 @@ import sys
 import tempfile
 import time
 
-from e2e_support import (Failure, Image, Layout, Program, click, click_rect, decode_frames,
-                         drag, find_window, key, log, make_clip, mean_difference, move,
-                         reshaped, wait_until, write_registration)
+from e2e_support import (Failure, Image, Layout, Program, Window, click, click_rect,
+                         decode_frames, drag, find_window, key, log, make_clip, mean_difference,
+                         reshaped, run, wait_until, write_registration)
 
 VW, VH = 640, 480
 FRAMES = 40
@@ -234,10 +234,20 @@ def main():
         saved_two_keys = text
 
         # The dot of O1 on the field window at the feet point's projection.
-        view, _ = reshaped(L.field_view, -1, field.w, field.h)
+        view, aspect = reshaped(L.field_view, -1, field.w, field.h)
         sx, sy = s.scale
         feet_x, feet_y = c[0], c[1]
-        dot_check(field, view, feet_x * sx, 400 - (VH - feet_y) * sy, "O1 at frame 10")
+        plan = (feet_x * sx, 400 - (VH - feet_y) * sy)
+        dot_check(field, view, plan[0], plan[1], "O1 at frame 10")
+
+        # The field window made twice as wide: the plan keeps its height and aspect,
+        # centred, and the dot follows.
+        run(["xdotool", "windowsize", field.id, str(2 * field.w), str(field.h)])
+        wide = wait_until("the wider field window",
+                          lambda: (lambda w: w if w.w == 2 * field.w else None)(Window(field.id)))
+        view2, _ = reshaped(view, aspect, wide.w, wide.h)
+        log("field view after the resize: %s" % (view2,))
+        dot_check(wide, view2, plan[0], plan[1], "O1 in the wider field window")
 
         # 'p' selects O2, whose key 'r' deletes again.
         key(s.main, "p")
