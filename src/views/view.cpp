@@ -43,16 +43,20 @@ View* setViewBackground(View* view, double red, double green, double blue, doubl
 }
 
 void drawViewFrame(const View* view) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4fv(view->background);
-    glBegin(GL_QUADS);
-    glVertex3f(0, 0, BACKGROUND_Z);
-    glVertex3f(1, 0, BACKGROUND_Z);
-    glVertex3f(1, 1, BACKGROUND_Z);
-    glVertex3f(0, 1, BACKGROUND_Z);
-    glEnd();
-    glDisable(GL_BLEND);
+    // A fully transparent background (the field views') would blend to nothing: the
+    // quad is left out rather than blended over the whole view at every redisplay.
+    if (view->background[3] > 0.0f) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glColor4fv(view->background);
+        glBegin(GL_QUADS);
+        glVertex3f(0, 0, BACKGROUND_Z);
+        glVertex3f(1, 0, BACKGROUND_Z);
+        glVertex3f(1, 1, BACKGROUND_Z);
+        glVertex3f(0, 1, BACKGROUND_Z);
+        glEnd();
+        glDisable(GL_BLEND);
+    }
     drawBevelFrame(BEVEL_SHADOW, BEVEL_LIGHT);
 }
 

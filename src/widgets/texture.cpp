@@ -32,7 +32,13 @@ int drawQuad(const Texture* texture, Vertex vertex, double x0, double y0, double
     const double uMax = 1.0 / texture->texWidth * texture->s1;
     const double vMax = 1.0 / texture->texHeight * texture->t1;
 
-    glEnable(GL_BLEND);
+    // A three-byte texture is opaque everywhere (alpha 1), so blending would give the
+    // same pixels; leaving it off spares the frame buffer read, which in a software
+    // driver is a good part of the cost of a full-window picture (the video, the field).
+    if (texture->format == TEXTURE_BGRA)
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 1);
     glEnable(GL_TEXTURE_2D);
