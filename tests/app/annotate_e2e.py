@@ -10,6 +10,8 @@ import os
 import shutil
 import sys
 import tempfile
+
+sys.dont_write_bytecode = True  # no cache files in the source tree
 import time
 
 from e2e_support import (Failure, Image, Layout, Program, Window, click, click_rect,

@@ -12,6 +12,8 @@ import shutil
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # no cache files in the source tree
+
 from e2e_support import (Failure, Image, Layout, Program, click_rect, decode_frames, drag,
                          find_window, key, log, make_clip, mean_difference, wait_until,
                          write_registration)
