@@ -2,6 +2,7 @@
 # Starts or stops the Xvfb server that GL and end-to-end tests share.
 #   xvfb_fixture.sh start FILE   start a server on a free display, write ":N pid" to FILE
 #   xvfb_fixture.sh stop FILE    stop the server named in FILE
+# XVFB_SCREEN sets the screen (default 1920x1200x24).
 # When the caller already has a working DISPLAY, start records it and starts nothing.
 set -u
 action=${1:?start or stop}
@@ -17,7 +18,7 @@ start)
   command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1920x1200x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1920x1200x24}" -noreset -nolisten tcp >/dev/null 2>&1 &
     pid=$!
     for _ in $(seq 1 100); do
       if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
