@@ -14,8 +14,10 @@ constexpr double M = UNITS_PER_METRE;
 // Script timing and movement (seconds, plan units).
 constexpr double BALL_INTERVAL = 2.0;      // between the action's waypoints
 constexpr double BALL_WANDER = 6.0 * M;    // the action strays this far from its route, in x
-constexpr double PLAYER_INTERVAL = 1.25;   // between a player's waypoints
+constexpr double PLAYER_INTERVAL = 2.0;    // between a player's waypoints
 constexpr double PLAYER_JITTER = 3.0 * M;  // a player's own wandering about his place
+constexpr double JITTER_MEMORY = 0.7;      // how much of his last wandering a player keeps
+constexpr int CHASE_WAYPOINTS = 3;         // a chaser keeps chasing for this many waypoints
 constexpr double PLAYER_REACH = 8.0 * M;   // farthest a player gets between two waypoints
 constexpr double PITCH_MARGIN = 1.0 * M;   // players keep this far inside the lines
 constexpr double BLOCK_FOLLOW = 0.55;      // a team's block follows the action this much
@@ -121,21 +123,31 @@ DemoMatch makeDemoMatch(const DemoSettings& settings) {
     // Each player's waypoints: his place for the action at that time, wandering a
     // little; the player of each side nearest the action runs at it.
     std::vector<std::vector<cv::Point2d>> paths(DEMO_PLAYERS);
+    // A player's wandering drifts rather than jumps, and the chaser of each side
+    // keeps chasing for a while: paths stay smooth at the scale of the keys.
+    std::array<cv::Point2d, DEMO_PLAYERS> wander{};
+    int chaser[2] = {-1, -1};
     for (int k = 0, n = waypointCount(duration, PLAYER_INTERVAL); k < n; ++k) {
         const cv::Point2d action = ballAt((k - 1) * PLAYER_INTERVAL);
         std::array<cv::Point2d, DEMO_PLAYERS> places;
-        for (int p = 0; p < DEMO_PLAYERS; ++p)
-            places[p] = formationPlace(p, action) +
-                        cv::Point2d(random.uniform(-PLAYER_JITTER, PLAYER_JITTER),
-                                    random.uniform(-PLAYER_JITTER, PLAYER_JITTER));
+        for (int p = 0; p < DEMO_PLAYERS; ++p) {
+            wander[p] =
+                JITTER_MEMORY * wander[p] +
+                (1.0 - JITTER_MEMORY) * cv::Point2d(random.uniform(-PLAYER_JITTER, PLAYER_JITTER),
+                                                    random.uniform(-PLAYER_JITTER, PLAYER_JITTER));
+            places[p] = formationPlace(p, action) + wander[p];
+        }
         for (int side = 0; side < 2; ++side) {
-            int nearest = -1;
-            double best = 0;
-            for (int p = side * 11 + 1; p < side * 11 + 11; ++p) {
-                const double d = cv::norm(places[p] - action);
-                if (nearest < 0 || d < best) nearest = p, best = d;
+            if (k % CHASE_WAYPOINTS == 0) {
+                double best = 0;
+                chaser[side] = -1;
+                for (int p = side * 11 + 1; p < side * 11 + 11; ++p) {
+                    const double d = cv::norm(places[p] - action);
+                    if (chaser[side] < 0 || d < best) chaser[side] = p, best = d;
+                }
             }
-            places[nearest] = action + cv::Point2d(random.uniform(-M, M), random.uniform(-M, M));
+            places[chaser[side]] =
+                action + cv::Point2d(random.uniform(-M, M), random.uniform(-M, M));
         }
         // Nobody outruns his legs: a place too far from the last waypoint is only
         // approached.
