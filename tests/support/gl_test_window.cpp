@@ -27,6 +27,11 @@ int openTestWindow(int w, int h, const char* title) {
     int id = glutCreateWindow(title);
     glutSetWindow(id);
     glutDisplayFunc([] {});
+    resetTestFrame(w, h);
+    return id;
+}
+
+void resetTestFrame(int w, int h) {
     glViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -34,12 +39,16 @@ int openTestWindow(int w, int h, const char* title) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
-    return id;
 }
 
 void clearTestWindow(float r, float g, float b) {
     glClearColor(r, g, b, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void beginTestFrame(int w, int h, float r, float g, float b) {
+    resetTestFrame(w, h);
+    clearTestWindow(r, g, b);
 }
 
 Rgb readPixel(int x, int y) {

@@ -35,14 +35,7 @@ class Field3DGlTest : public ::testing::Test {
         createTexture(&grass, green, 1, 1, 3, TEXTURE_BGR, 1);
     }
     void SetUp() override {
-        glViewport(0, 0, kWindow, kWindow);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        clearTestWindow(0.0f, 0.0f, 1.0f);
+        beginTestFrame(kWindow, kWindow, 0.0f, 0.0f, 1.0f);
         view3d.artwork = &grass;
     }
     void TearDown() override { view3d.scene = nullptr; }

@@ -1,6 +1,5 @@
 // The field and subfield plans drawn in a real window and read back: dots, rings,
 // trails, labels, selection, and keys without a registration record.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include "gl_pixels.h"
@@ -29,16 +28,7 @@ class FieldViewGlTest : public ::testing::Test {
         setViewBackground(&subfieldView, 0, 0, 0, 0);
         setDisplayCallback(&subfieldView, drawSubfieldView);
     }
-    void SetUp() override {
-        glViewport(0, 0, kWidth, kHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        clearTestWindow(0.0f, 0.4f, 0.0f);
-    }
+    void SetUp() override { beginTestFrame(kWidth, kHeight, 0.0f, 0.4f, 0.0f); }
     void TearDown() override {
         fieldView.scene = nullptr;
         subfieldView.scene = nullptr;

@@ -1,7 +1,6 @@
 // The timeline drawn in a real window and read back: ticks, played part, the
 // current-frame line and number, the key marks of the selected tracks, and the
 // one-time report of the scale's height.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -39,16 +38,7 @@ class TimelineGlTest : public ::testing::Test {
         displayTimeline(&timeline);
         scaleReport = testing::internal::GetCapturedStdout();
     }
-    static void SetUpWindow() {
-        glViewport(0, 0, kWidth, kWindowHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        clearTestWindow(0.0f, 0.0f, 0.0f);
-    }
+    static void SetUpWindow() { beginTestFrame(kWidth, kWindowHeight, 0.0f, 0.0f, 0.0f); }
     void SetUp() override { SetUpWindow(); }
     void TearDown() override {
         listClear(&timeline.selection);

@@ -1,7 +1,6 @@
 // The trail layer draws exactly the picture of the direct player pass, redisplay
 // after redisplay: while the frame moves on (keys taken in one by one), goes back,
 // and while keys, the selection, the table or the view change.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -39,14 +38,7 @@ class TrailLayerGlTest : public ::testing::Test {
     }
 
     static Region draw(View* view, bool layered) {
-        glViewport(0, 0, kWidth, kHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        clearTestWindow(0.2f, 0.4f, 0.2f);
+        beginTestFrame(kWidth, kHeight, 0.2f, 0.4f, 0.2f);
         setTrailLayersEnabled(layered);
         view->display(view);
         return Region(view->x, view->y, view->w, view->h);

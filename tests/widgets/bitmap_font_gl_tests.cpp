@@ -185,8 +185,5 @@ TEST(BitmapFontGl, DrawingKeepsProjectionAndListBaseAndDisablesDepthTest) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     glListBase(0);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
+    resetTestFrame(W, H);
 }

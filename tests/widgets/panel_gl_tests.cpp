@@ -26,14 +26,7 @@ class PanelGlTest : public ::testing::Test {
         openTestWindow(kWindow, kWindow, "panel tests");
         initFonts();
     }
-    void SetUp() override {
-        glViewport(0, 0, kWindow, kWindow);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        clearTestWindow(0.0f, 0.0f, 1.0f);
-    }
+    void SetUp() override { beginTestFrame(kWindow, kWindow, 0.0f, 0.0f, 1.0f); }
 };
 
 // Lines along an edge of the unit square may land on the last pixel row inside

@@ -15,10 +15,8 @@ constexpr int kWindow = 120;
 class TextureGlTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { openTestWindow(kWindow, kWindow, "texture tests"); }
-    void SetUp() override {
-        glViewport(0, 0, kWindow, kWindow);
-        clearTestWindow(0.0f, 0.0f, 1.0f);  // blue shows through transparent texels
-    }
+    // Blue shows through transparent texels.
+    void SetUp() override { beginTestFrame(kWindow, kWindow, 0.0f, 0.0f, 1.0f); }
     // Storage is owned by the texture for the program's life; tests give it back.
     void TearDown() override {
         for (Texture& texture : made_) delete[] texture.storage;
