@@ -4,33 +4,37 @@
 
 #include <vector>
 
-#include "views/field_plan.h"
 #include "views/trail_layer.h"
 #include "widgets/bitmap_font.h"
 
 namespace {
 
-constexpr double MARK_Z = 0.9;     // trails and coloured points
-constexpr double CENTRE_Z = 0.91;  // black centres, over the coloured points
-constexpr double LABEL_Z = 0.99;   // label boxes, over every player
+constexpr double LABEL_Z = 0.99;  // label boxes, over every player
 constexpr double PLAN_NEAR = -2.0, PLAN_FAR = 2.0;
 constexpr float LABEL_BOX[3] = {0.1f, 0.1f, 0.1f};
 constexpr int LABEL_BOX_HALF_HEIGHT = 6;
 constexpr int LABEL_TEXT_DROP = 7;  // text origin below the anchor
 
-void setTeamColour(int player, int selectedPlayer) {
-    const TeamColour c = teamColour(player, selectedPlayer);
-    glColor3d(c.r, c.g, c.b);
-}
-
-void drawPoint(double x, double y, double z, float size) {
+void drawPoint(PlanPoint at, double z, float size) {
     glPointSize(size);
     glBegin(GL_POINTS);
-    glVertex3d(x, y, z);
+    glVertex3d(at.x, at.y, z);
     glEnd();
 }
 
 }  // namespace
+
+void setPlayerColour(int player, int selectedPlayer) {
+    const TeamColour c = teamColour(player, selectedPlayer);
+    glColor3d(c.r, c.g, c.b);
+}
+
+void drawPlayerDot(PlanPoint at, int player, int selectedPlayer, const PlanMarkStyle& style) {
+    setPlayerColour(player, selectedPlayer);
+    drawPoint(at, PLAN_MARK_Z, style.dotSize);
+    glColor3d(0, 0, 0);
+    drawPoint(at, PLAN_CENTRE_Z, style.centreSize);
+}
 
 void drawPlayerMarks(const Scene* scene, const PlanMarkStyle& style) {
     if (scene == nullptr || scene->tracks == nullptr) return;
@@ -46,20 +50,17 @@ void drawPlayerMarks(const Scene* scene, const PlanMarkStyle& style) {
     for (int player = 0; player < PLAYER_COUNT; ++player) {
         if (scene->showTrails) {
             trail.clear();
-            const int points = appendTrail(scene, player, frame, MARK_Z, &trail);
+            const int points = appendTrail(scene, player, frame, PLAN_MARK_Z, &trail);
             if (points > 1) {
-                setTeamColour(player, scene->selectedPlayer);
+                setPlayerColour(player, scene->selectedPlayer);
                 glLineWidth(trailWidth(player, scene->selectedPlayer));
                 glVertexPointer(3, GL_DOUBLE, 0, trail.data());
                 glDrawArrays(GL_LINE_STRIP, 0, points);
             }
         }
         PlanPoint dot;
-        if (!playerDotPoint(scene, player, frame, &dot)) continue;
-        setTeamColour(player, scene->selectedPlayer);
-        drawPoint(dot.x, dot.y, MARK_Z, style.dotSize);
-        glColor3d(0, 0, 0);
-        drawPoint(dot.x, dot.y, CENTRE_Z, style.centreSize);
+        if (playerDotPoint(scene, player, frame, &dot))
+            drawPlayerDot(dot, player, scene->selectedPlayer, style);
     }
     glPopClientAttrib();
     glPopAttrib();
@@ -81,7 +82,7 @@ void drawPlayerLabels(const Scene* scene) {
         glVertex3d(l + b - 1, y + LABEL_BOX_HALF_HEIGHT, LABEL_Z);
         glVertex3d(l - 2, y + LABEL_BOX_HALF_HEIGHT, LABEL_Z);
         glEnd();
-        setTeamColour(player, scene->selectedPlayer);
+        setPlayerColour(player, scene->selectedPlayer);
         drawText(label.text, static_cast<float>(l), static_cast<float>(y - LABEL_TEXT_DROP),
                  static_cast<float>(PLAN_WIDTH), static_cast<float>(PLAN_HEIGHT), defaultFont);
     }

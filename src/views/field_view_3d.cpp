@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "views/field_plan.h"
+#include "views/field_view.h"
 #include "widgets/bevel.h"
 
 namespace {
@@ -27,16 +27,6 @@ constexpr double SHADOW_Z = -0.039;  // relative to the cube centre: 0.001 above
 constexpr float SHADOW_COLOUR[4] = {0.0f, 0.0f, 0.0f, 0.5f};
 
 constexpr Colour BLACK = {0.0f, 0.0f, 0.0f};
-
-void fillBlack() {
-    glColor3f(BLACK.r, BLACK.g, BLACK.b);
-    glBegin(GL_QUADS);
-    glVertex3d(0, 0, 0);
-    glVertex3d(1, 0, 0);
-    glVertex3d(1, 1, 0);
-    glVertex3d(0, 1, 0);
-    glEnd();
-}
 
 }  // namespace
 
@@ -61,14 +51,13 @@ void placeCamera(Camera* camera, const Scene* scene) {
 }
 
 void drawPlayerCube(double x, double y, int player, int selectedPlayer) {
-    const TeamColour colour = teamColour(player, selectedPlayer);
-    glColor3d(colour.r, colour.g, colour.b);
+    setPlayerColour(player, selectedPlayer);
     glLineWidth(1);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glTranslated(x, y, CUBE_LIFT);
     glutWireCube(CUBE_SIZE);
-    glColor3f(BLACK.r, BLACK.g, BLACK.b);
+    setColour(BLACK);
     glutSolidCube(BODY_SIZE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -87,7 +76,7 @@ int draw3DView(InterfaceObject* object) {
     View* view = static_cast<View*>(object);
     const Scene* scene = view->scene;
     glViewport(view->x, view->y, view->w, view->h);
-    fillBlack();
+    fillUnitSquare(BLACK);
 
     const GLboolean depthWasOn = glIsEnabled(GL_DEPTH_TEST);
     glPushAttrib(GL_LINE_BIT);

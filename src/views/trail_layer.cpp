@@ -5,16 +5,11 @@
 #include <GL/glext.h>
 
 #include <cstdint>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
-#include "views/field_plan.h"
-
 namespace {
 
-constexpr double MARK_Z = 0.9;  // as the direct pass draws them
-constexpr double CENTRE_Z = 0.91;
 constexpr GLuint ALL_BITS = 0xff;
 
 struct TrailLayer {
@@ -90,18 +85,6 @@ bool prepareLayer(TrailLayer* layer, int w, int h, GLint previousFramebuffer) {
     return true;
 }
 
-void setMarkColour(int player, int selectedPlayer) {
-    const TeamColour c = teamColour(player, selectedPlayer);
-    glColor4d(c.r, c.g, c.b, 1.0);
-}
-
-void drawPoint(PlanPoint p, double z, float size) {
-    glPointSize(size);
-    glBegin(GL_POINTS);
-    glVertex3d(p.x, p.y, z);
-    glEnd();
-}
-
 // Brings the layer up to the scene's frame: appends the keys reached since the last
 // redisplay, or redraws every trail when the drawn ones no longer hold.
 void updateLayer(TrailLayer* layer, const View* view, const Scene* scene, int frame) {
@@ -138,8 +121,8 @@ void updateLayer(TrailLayer* layer, const View* view, const Scene* scene, int fr
         const int start = drawn > 0 ? drawn - 1 : 0;
         if (digests[player].points - start >= 2) {
             trail.clear();
-            appendKeyTrail(scene, player, frame, start, MARK_Z, &trail);
-            setMarkColour(player, scene->selectedPlayer);
+            appendKeyTrail(scene, player, frame, start, PLAN_MARK_Z, &trail);
+            setPlayerColour(player, scene->selectedPlayer);
             glLineWidth(trailWidth(player, scene->selectedPlayer));
             glStencilFunc(GL_GEQUAL, player + 1, ALL_BITS);
             glVertexPointer(3, GL_DOUBLE, 0, trail.data());
@@ -195,19 +178,16 @@ void drawMovingMarks(const Scene* scene, int frame, const PlanMarkStyle& style, 
         glStencilFunc(GL_GEQUAL, player + 1, ALL_BITS);
         PlanPoint from, to;
         if (trailTail(scene, player, frame, &from, &to)) {
-            setMarkColour(player, scene->selectedPlayer);
+            setPlayerColour(player, scene->selectedPlayer);
             glLineWidth(trailWidth(player, scene->selectedPlayer));
             glBegin(GL_LINES);
-            glVertex3d(from.x, from.y, MARK_Z);
-            glVertex3d(to.x, to.y, MARK_Z);
+            glVertex3d(from.x, from.y, PLAN_MARK_Z);
+            glVertex3d(to.x, to.y, PLAN_MARK_Z);
             glEnd();
         }
         PlanPoint dot;
-        if (!playerDotPoint(scene, player, frame, &dot)) continue;
-        setMarkColour(player, scene->selectedPlayer);
-        drawPoint(dot, MARK_Z, style.dotSize);
-        glColor3d(0, 0, 0);
-        drawPoint(dot, CENTRE_Z, style.centreSize);
+        if (playerDotPoint(scene, player, frame, &dot))
+            drawPlayerDot(dot, player, scene->selectedPlayer, style);
     }
     glDisable(GL_STENCIL_TEST);
 }
