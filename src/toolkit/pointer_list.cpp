@@ -1,6 +1,6 @@
 #include "toolkit/pointer_list.h"
 
-#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
