@@ -45,21 +45,21 @@ using IdleCallback = int (*)(InterfaceObject* object);
 using PointerCallback = int (*)(InterfaceObject* object, int x, int y);
 
 struct InterfaceObject {
-    uint32_t flags = 0;                 // state flags above
-    int x = 0, y = 0;                   // lower-left corner, window pixels, y upward
-    int w = 0, h = 0;                   // size in pixels
-    char name[OBJECT_NAME_SIZE] = {};   // object name, or the label a button draws
-    int level = 0;                      // drawing order among siblings: higher is on top
-    InterfaceObject* parent = nullptr;  // holder of this object in its child list
-    PointerList children;               // children in ascending level
-    InitCallback init = nullptr;
-    DisplayCallback display = nullptr;
-    KeyboardCallback keyboard = nullptr;
-    IdleCallback idle = nullptr;
-    PointerCallback press = nullptr;
-    PointerCallback release = nullptr;
-    PointerCallback releaseOutside = nullptr;
-    int reserved[2] = {0, 0};  // set by initialisation, never read
+    uint32_t flags = 0;                        // state flags above
+    int x = 0, y = 0;                          // lower-left corner, window pixels, y upward
+    int w = 0, h = 0;                          // size in pixels
+    char name[OBJECT_NAME_SIZE] = {};          // object name, or the label a button draws
+    int level = 0;                             // drawing order among siblings: higher is on top
+    InterfaceObject* parent = nullptr;         // holder of this object in its child list
+    PointerList children;                      // children in ascending level
+    InitCallback init = nullptr;               // prepares the object once (init walk, display)
+    DisplayCallback display = nullptr;         // draws the object
+    KeyboardCallback keyboard = nullptr;       // each key press of the object's window
+    IdleCallback idle = nullptr;               // each frame tick of the program
+    PointerCallback press = nullptr;           // a mouse button went down on the object
+    PointerCallback release = nullptr;         // it came up on the object it went down on
+    PointerCallback releaseOutside = nullptr;  // it came up elsewhere after going down here
+    int reserved[2] = {0, 0};                  // set by initialisation, never read
 };
 
 // Generic initialisation: stores every field, copies the name (cut at 511
@@ -75,6 +75,7 @@ void initObjectBasic(InterfaceObject* object, int x, int y, int w, int h, const 
 // Default init callback: 0 when OBJ_INITIALIZED is set, else sets it and returns 1.
 int defaultInit(InterfaceObject* object);
 
+// Setters, each replacing one callback (null: none).
 void setDisplayCallback(InterfaceObject* object, DisplayCallback callback);
 void setKeyboardCallback(InterfaceObject* object, KeyboardCallback callback);
 void setIdleCallback(InterfaceObject* object, IdleCallback callback);

@@ -8,6 +8,6 @@ struct InterfaceObject;
 void workStackBegin();
 // Ends a walk: checks (debug builds) that the walk left the stack empty.
 void workStackEnd();
-void workStackPush(InterfaceObject* object);
-InterfaceObject* workStackPop();  // the top object; the stack must not be empty
-bool workStackEmpty();
+void workStackPush(InterfaceObject* object);  // puts object on top; the stack grows as needed
+InterfaceObject* workStackPop();              // the top object; the stack must not be empty
+bool workStackEmpty();                        // no object left for the walk
