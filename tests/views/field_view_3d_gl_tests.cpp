@@ -209,7 +209,6 @@ TEST_F(Field3DGlTest, ACubeStandsWhereThePlayerIs) {
     clearTestWindow(0.0f, 0.0f, 1.0f);
     t.at(30);
     draw(&t);
-    projectWithCamera(0.75, 0.125, 0.04, &px, &py);
     const Region gone(0, 0, kWindow, kWindow);
     EXPECT_EQ(gone.count(kOSide, 8), 0);
 }

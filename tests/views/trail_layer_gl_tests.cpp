@@ -95,10 +95,13 @@ TEST_F(TrailLayerGlTest, SamePictureAsTheDirectPass) {
     expectSamePicture(&fieldView, "moved key");
     t.key(6, 100, 350, 200);
     expectSamePicture(&fieldView, "added key");
+    // Deleted as the "delete key" command does it: the track selected, at the key's frame.
+    LinkedList selection;
+    selectTrack(&selection, &t.tracks[8]);
+    t.at(nextKey(&t.tracks[8], firstKey(&t.tracks[8]))->frame);
+    ASSERT_EQ(deleteKeysAtCurrentFrame(&selection, &t.frames), 1);
+    deselectTrack(&selection, &t.tracks[8]);
     t.at(159);
-    listRemove(nextKey(&t.tracks[8], firstKey(&t.tracks[8])));
-    t.tracks[8].keys.count--;
-    t.tracks[8].cursor = &t.tracks[8].keys.head;
     expectSamePicture(&fieldView, "deleted key");
     // Selection, table and video size.
     t.scene.selectedPlayer = 2;

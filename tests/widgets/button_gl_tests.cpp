@@ -42,7 +42,7 @@ unsigned char* texel(Rgb colour) {
 template <typename Kind, typename Setter>
 void give(Kind* button, Setter setter, Rgb colour) {
     setter(button, texel(colour), 1, 1, 4, TEXTURE_BGRA, TEXTURE_STATIC);
-};
+}
 
 // Counts the pixels of the button's inside (one pixel in from each edge) that
 // show `colour`.
