@@ -91,12 +91,9 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
     }
     if (image.empty()) return failLoad(outPixels, outWidth, outHeight, outChannels, reason);
 
-    cv::Mat flipped;
-    cv::flip(image, flipped, 0);
-
-    const int width = flipped.cols;
-    const int height = flipped.rows;
-    const int ownChannels = flipped.channels();
+    const int width = image.cols;
+    const int height = image.rows;
+    const int ownChannels = image.channels();
     // An image with an alpha of its own keeps four bytes: the computed alpha
     // replaces a fifth byte that no texture format could read.
     const bool ownAlpha = ownChannels == 4;
@@ -110,8 +107,10 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
                         std::string(name) + ": no memory for the pixels");
     }
 
+    // Rows are copied bottom-up, which flips the picture for OpenGL without a
+    // flipped copy of the whole image.
     for (int row = 0; row < height; ++row) {
-        const unsigned char* source = flipped.ptr<unsigned char>(row);
+        const unsigned char* source = image.ptr<unsigned char>(height - 1 - row);
         unsigned char* target = pixels + static_cast<size_t>(row) * width * channels;
         for (int column = 0; column < width; ++column) {
             double sum = 0.0;
