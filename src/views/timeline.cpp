@@ -175,7 +175,7 @@ void drawKeyMarks(Timeline* timeline) {
         glBegin(GL_LINES);
         for (KeyNode* key = firstKey(track); key != nullptr; key = nextKey(track, key)) {
             setColour(key->frame == current ? CURRENT_KEY_COLOUR : KEY_COLOUR);
-            const double x = static_cast<double>(key->frame - first) / count;
+            const double x = (static_cast<double>(key->frame) - first) / count;
             glVertex2d(x, 0);
             glVertex2d(x, 1);
         }
