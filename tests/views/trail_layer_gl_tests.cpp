@@ -79,6 +79,8 @@ TEST_F(TrailLayerGlTest, SamePictureAsTheDirectPass) {
     t.scene.selectedPlayer = 13;
     t.scene.showNumbers = 1;
     fieldView.scene = subfieldView.scene = &t.scene;
+    // Where the context offers no layer both pictures would come from the direct pass.
+    ASSERT_TRUE(drawPlayerMarksLayered(&fieldView, FIELD_VIEW_MARKS)) << "no layer to compare";
 
     for (int frame : {0, 3, 4, 9, 10, 11, 17, 40, 41, 42, 90, 200, 359, 360, 370, 399}) {
         t.at(frame);
