@@ -55,9 +55,12 @@ void releaseLayer(TrailLayer* layer) {
 bool prepareLayer(TrailLayer* layer, int w, int h, GLint previousFramebuffer) {
     if (layer->framebuffer != 0 && layer->w == w && layer->h == h) return true;
     releaseLayer(layer);
-    GLint windowStencilBits = 0;
+    // The stencil is blitted into the window's, which works only between buffers of
+    // the same depth and stencil format: the layer's is 24 + 8 bits.
+    GLint windowDepthBits = 0, windowStencilBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &windowDepthBits);
     glGetIntegerv(GL_STENCIL_BITS, &windowStencilBits);
-    if (windowStencilBits < 8) return false;
+    if (windowDepthBits != 24 || windowStencilBits != 8) return false;
 
     glGenTextures(1, &layer->colour);
     glBindTexture(GL_TEXTURE_2D, layer->colour);
