@@ -83,7 +83,10 @@ TEST_F(WindowGl, CreationRegistersTheWindowAndReportsItsId) {
     EXPECT_EQ(window->parent, nullptr);
     EXPECT_EQ(window->level, -1);
     EXPECT_STREQ(window->name, "first window");
-    EXPECT_EQ(window->x + window->y + window->w + window->h, 30 + 40 + 160 + 120);
+    EXPECT_EQ(window->x, 30);
+    EXPECT_EQ(window->y, 40);
+    EXPECT_EQ(window->w, 160);
+    EXPECT_EQ(window->h, 120);
     EXPECT_EQ(window->timer.rate, 30.0f);
     EXPECT_EQ(window->timer.lastTime, -1.0f);
 
