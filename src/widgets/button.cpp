@@ -212,10 +212,13 @@ int initNextButton(InterfaceObject* object) {
     return buildButtonLists(static_cast<Button*>(object), drawNextFace, BEVEL_FACE);
 }
 
-int displayButton(InterfaceObject* object) {
-    const Button* button = static_cast<const Button*>(object);
+int drawButtonLook(InterfaceObject* object, const int lists[BUTTON_LOOKS]) {
     if (object->init != nullptr) object->init(object);
-    glViewport(button->x, button->y, button->w, button->h);
-    glCallList(static_cast<GLuint>(buttonListSet(button)[buttonLook(button->flags)]));
+    glViewport(object->x, object->y, object->w, object->h);
+    glCallList(static_cast<GLuint>(lists[buttonLook(object->flags)]));
     return 1;
+}
+
+int displayButton(InterfaceObject* object) {
+    return drawButtonLook(object, buttonListSet(static_cast<const Button*>(object)));
 }

@@ -77,5 +77,9 @@ int buildButtonLists(Button* button, FaceFn face, Colour faceColour);
 int initLabelButton(InterfaceObject* object);
 int initPrevButton(InterfaceObject* object);
 int initNextButton(InterfaceObject* object);
-// Display callback: init, viewport on the button, the chosen list. Returns 1.
+// The display steps of every button kind: the init callback (lists built once),
+// viewport on the button, then the entry of `lists` that the flags choose
+// (buttonLook). Returns 1.
+int drawButtonLook(InterfaceObject* object, const int lists[BUTTON_LOOKS]);
+// Display callback: drawButtonLook from buttonListSet. Returns 1.
 int displayButton(InterfaceObject* object);

@@ -1,7 +1,5 @@
 #include "widgets/switch_button.h"
 
-#include <GL/gl.h>
-
 void createSwitchButton(SwitchButton* button, int x, int y, int w, int h, const char* name,
                         int level) {
     createButton(button, x, y, w, h, name, level);
@@ -74,9 +72,5 @@ int initPlayPauseButton(InterfaceObject* object) {
 }
 
 int displaySwitchButton(InterfaceObject* object) {
-    const SwitchButton* button = static_cast<const SwitchButton*>(object);
-    if (object->init != nullptr) object->init(object);
-    glViewport(button->x, button->y, button->w, button->h);
-    glCallList(static_cast<GLuint>(switchButtonListSet(button)[buttonLook(button->flags)]));
-    return 1;
+    return drawButtonLook(object, switchButtonListSet(static_cast<const SwitchButton*>(object)));
 }

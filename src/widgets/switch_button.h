@@ -40,5 +40,5 @@ int buildSwitchButtonLists(SwitchButton* button, FaceFn offFace, Colour offColou
                            Colour onColour);
 int initSwitchButton(InterfaceObject* object);     // label faces
 int initPlayPauseButton(InterfaceObject* object);  // play and pause faces
-// Display callback: init, viewport on the button, the chosen list. Returns 1.
+// Display callback: drawButtonLook from switchButtonListSet. Returns 1.
 int displaySwitchButton(InterfaceObject* object);
