@@ -17,7 +17,8 @@ const TextLine* lineAt(const TextPanel* panel, int index) {
     return static_cast<const TextLine*>(panel->lines.items[index]);
 }
 
-// Height a line takes above its cursor: its ink rows from the lowest glyph row.
+// Height a line takes above its cursor: its ink rows from the lowest glyph row
+// (the metrics are whole pixels, so truncating the sum loses nothing).
 int lineHeight(const TextLine* line) {
     return static_cast<int>(line->metrics.height + line->metrics.yMin);
 }
@@ -69,7 +70,7 @@ void fitTextPanel(TextPanel* panel) {
     for (int i = 0; i < panel->lines.count; ++i) {
         const TextLine* line = lineAt(panel, i);
         panel->w = std::max(panel->w, static_cast<int>(line->indent + line->metrics.width));
-        panel->h += static_cast<int>(line->spacing + line->metrics.height + line->metrics.yMin);
+        panel->h += line->spacing + lineHeight(line);
     }
 }
 
@@ -118,7 +119,7 @@ void drawTextPanelText(const TextPanel* panel) {
     int cursor = panel->h;
     for (int i = first; i < end; ++i) {
         const TextLine* line = lineAt(panel, i);
-        cursor = static_cast<int>(cursor - (line->metrics.height + line->metrics.yMin));
+        cursor -= lineHeight(line);
         glRasterPos2i(line->indent, cursor);
         glCallLists(static_cast<GLsizei>(line->metrics.length), GL_UNSIGNED_BYTE, line->text);
         cursor -= line->spacing;
