@@ -44,6 +44,14 @@ void give(Kind* button, Setter setter, Rgb colour) {
     setter(button, texel(colour), 1, 1, 4, TEXTURE_BGRA, TEXTURE_STATIC);
 }
 
+// The three off-state looks: default red, pressed green, roll-over yellow.
+const Rgb kDefaultLook = {200, 0, 0}, kPressLook = {0, 200, 0}, kRollOverLook = {200, 200, 0};
+void giveOffLooks(Button* button) {
+    give(button, setDefaultTexture, kDefaultLook);
+    give(button, setPressTexture, kPressLook);
+    give(button, setRollOverTexture, kRollOverLook);
+}
+
 // Counts the pixels of the button's inside (one pixel in from each edge) that
 // show `colour`.
 int countInside(const InterfaceObject& b, Rgb colour) {
@@ -194,19 +202,17 @@ TEST_F(ButtonGlTest, StepSymbolsEndInABarOnTheirSide) {
 TEST_F(ButtonGlTest, TexturedLooksFollowTheFlags) {
     static Button button;
     createButton(&button, 10, 10, 40, 20, "save", 0);
-    give(&button, setDefaultTexture, {200, 0, 0});
-    give(&button, setPressTexture, {0, 200, 0});
-    give(&button, setRollOverTexture, {200, 200, 0});
+    giveOffLooks(&button);
     setFlags(&button, OBJ_TEXTURED);
 
     drawWithFlags(&button, 0);
-    EXPECT_TRUE(nearColour(readPixel(30, 20), {200, 0, 0}));
+    EXPECT_TRUE(nearColour(readPixel(30, 20), kDefaultLook));
     drawWithFlags(&button, OBJ_PRESSED);
-    EXPECT_TRUE(nearColour(readPixel(30, 20), {0, 200, 0}));
+    EXPECT_TRUE(nearColour(readPixel(30, 20), kPressLook));
     drawWithFlags(&button, OBJ_PRESSED | OBJ_ROLL_OVER);
-    EXPECT_TRUE(nearColour(readPixel(30, 20), {200, 200, 0}));
+    EXPECT_TRUE(nearColour(readPixel(30, 20), kRollOverLook));
     drawWithFlags(&button, OBJ_RELEASED | OBJ_ROLL_OUT);
-    EXPECT_TRUE(nearColour(readPixel(30, 20), {200, 0, 0}));
+    EXPECT_TRUE(nearColour(readPixel(30, 20), kDefaultLook));
 
     // Without OBJ_TEXTURED the same button shows its plain face.
     clearFlags(&button, OBJ_TEXTURED);
@@ -217,16 +223,14 @@ TEST_F(ButtonGlTest, TexturedLooksFollowTheFlags) {
 TEST_F(ButtonGlTest, SwitchTexturesOfBothStates) {
     static SwitchButton button;
     createSwitchButton(&button, 10, 10, 40, 20, "O1", 0);
-    give(&button, setDefaultTexture, {200, 0, 0});
-    give(&button, setPressTexture, {0, 200, 0});
-    give(&button, setRollOverTexture, {200, 200, 0});
+    giveOffLooks(&button);
     give(&button, setSwitchDefaultTexture, {0, 0, 100});
     give(&button, setSwitchPressTexture, {0, 100, 100});
     give(&button, setSwitchRollOverTexture, {100, 0, 100});
     setFlags(&button, OBJ_TEXTURED);
 
     drawWithFlags(&button, OBJ_ROLL_OVER);
-    EXPECT_TRUE(nearColour(readPixel(30, 20), {200, 200, 0}));
+    EXPECT_TRUE(nearColour(readPixel(30, 20), kRollOverLook));
     setFlags(&button, OBJ_SWITCHED_ON);
     drawWithFlags(&button, 0);
     EXPECT_TRUE(nearColour(readPixel(30, 20), {0, 0, 100}));
@@ -239,9 +243,7 @@ TEST_F(ButtonGlTest, SwitchTexturesOfBothStates) {
 TEST_F(ButtonGlTest, SwitchWithOnlyOffTexturesDrawsPlainFaces) {
     static SwitchButton button;
     createSwitchButton(&button, 10, 10, 60, 20, "D3", 0);
-    give(&button, setDefaultTexture, {200, 0, 0});
-    give(&button, setPressTexture, {0, 200, 0});
-    give(&button, setRollOverTexture, {200, 200, 0});
+    giveOffLooks(&button);
     setFlags(&button, OBJ_TEXTURED);
 
     drawWithFlags(&button, 0);
