@@ -196,20 +196,14 @@ void teamFocusPoints(const Scene* scene, int frame, PlanPoint* oSide, PlanPoint*
         const bool anySelected = validPlayer(scene, scene->selectedPlayer);
         for (int player = 0; player < PLAYER_COUNT; ++player) {
             if (anySelected && player != scene->selectedPlayer) continue;
+            // A player past its last key still counts, with that key's point. Q is
+            // affine, so interpolating on the plan gives the point between Q(P(k)) and
+            // Q(P(n)) with the same weight.
             KeySpan span;
-            if (!spanAt(scene, player, frame, &span)) continue;
-            PlanPoint key, point;
-            if (!planPoint(scene, span.key, &key)) continue;
-            if (span.weight < 1.0 && span.next != nullptr) {
-                PlanPoint next;
-                if (!planPoint(scene, span.next, &next)) continue;
-                // Interpolated in scene units: (1 - w) * Q(P(n)) + w * Q(P(k)).
-                const PlanPoint qk = scenePoint(key), qn = scenePoint(next);
-                point = {(1.0 - span.weight) * qn.x + span.weight * qk.x,
-                         (1.0 - span.weight) * qn.y + span.weight * qk.y};
-            } else {
-                point = scenePoint(key);
-            }
+            PlanPoint plan;
+            if (!spanAt(scene, player, frame, &span) || !spanPoint(scene, span, frame, true, &plan))
+                continue;
+            const PlanPoint point = scenePoint(plan);
             const int side = isOSide(player) ? 0 : 1;
             sum[side].x += point.x;
             sum[side].y += point.y;
