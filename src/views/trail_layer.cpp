@@ -179,17 +179,19 @@ void drawMovingMarks(const Scene* scene, int frame, const PlanMarkStyle& style, 
     glStencilMask(ALL_BITS);
     for (int player = 0; player < PLAYER_COUNT; ++player) {
         glStencilFunc(GL_GEQUAL, player + 1, ALL_BITS);
-        PlanPoint from, to;
-        if (trailTail(scene, player, frame, &from, &to)) {
+        // A trail's last segment ends at the dot, so it gives the dot without a second
+        // seek and projection.
+        PlanPoint from, dot;
+        const bool tail = trailTail(scene, player, frame, &from, &dot);
+        if (tail) {
             setPlayerColour(player, scene->selectedPlayer);
             glLineWidth(trailWidth(player, scene->selectedPlayer));
             glBegin(GL_LINES);
             glVertex3d(from.x, from.y, PLAN_MARK_Z);
-            glVertex3d(to.x, to.y, PLAN_MARK_Z);
+            glVertex3d(dot.x, dot.y, PLAN_MARK_Z);
             glEnd();
         }
-        PlanPoint dot;
-        if (playerDotPoint(scene, player, frame, &dot))
+        if (tail || playerDotPoint(scene, player, frame, &dot))
             drawPlayerDot(dot, player, scene->selectedPlayer, style);
     }
     glDisable(GL_STENCIL_TEST);
