@@ -74,8 +74,8 @@ cv::Point2d insidePitch(const cv::Point2d& p) {
 // Where a player heads for when the action is at `ball`: his place in the team's
 // block, which slides with the action, or the ball itself for the chaser.
 cv::Point2d formationPlace(int player, const cv::Point2d& ball) {
-    const double attack = isOSide(player) ? 1.0 : -1.0;
-    const int slot = player % 11;
+    const double attack = isOSidePlayer(player) ? 1.0 : -1.0;
+    const int slot = playerNumber(player) - 1;
     const double ballX = ball.x - PITCH_CENTRE_X, ballY = ball.y - PITCH_CENTRE_Y;
     if (slot == 0) {
         // The goalkeeper comes out a little as the action nears, and shadows it across.
@@ -91,14 +91,6 @@ cv::Point2d formationPlace(int player, const cv::Point2d& ball) {
 }
 
 }  // namespace
-
-int shirtNumber(int player) {
-    return player % 11 + 1;
-}
-
-bool isOSide(int player) {
-    return player < 11;
-}
 
 DemoMatch makeDemoMatch(const DemoSettings& settings) {
     DemoMatch match;
@@ -141,7 +133,8 @@ DemoMatch makeDemoMatch(const DemoSettings& settings) {
             if (k % CHASE_WAYPOINTS == 0) {
                 double best = 0;
                 chaser[side] = -1;
-                for (int p = side * 11 + 1; p < side * 11 + 11; ++p) {
+                for (int p = side * SIDE_PLAYER_COUNT + 1; p < (side + 1) * SIDE_PLAYER_COUNT;
+                     ++p) {
                     const double d = cv::norm(places[p] - action);
                     if (chaser[side] < 0 || d < best) chaser[side] = p, best = d;
                 }

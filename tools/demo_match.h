@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "tools/demo_camera.h"
+#include "tracking/player_label.h"
 
-constexpr int DEMO_PLAYERS = 22;          // 0..10 the O side (O1..O11), 11..21 the D side
-constexpr uint64_t DEMO_SEED = 20240611;  // the seed of the built-in demo
-constexpr int DEMO_FRAMES = 500;          // 20 seconds
-constexpr double DEMO_FRAME_RATE = 25.0;  // frames per second
-constexpr int DEMO_WIDTH = 1024;          // pixels
+constexpr int DEMO_PLAYERS = PLAYER_COUNT;  // 0..10 the O side (O1..O11), 11..21 the D side
+constexpr uint64_t DEMO_SEED = 20240611;    // the seed of the built-in demo
+constexpr int DEMO_FRAMES = 500;            // 20 seconds
+constexpr double DEMO_FRAME_RATE = 25.0;    // frames per second
+constexpr int DEMO_WIDTH = 1024;            // pixels
 constexpr int DEMO_HEIGHT = 576;
 
 struct DemoSettings {
@@ -37,8 +38,3 @@ struct DemoMatch {
 
 // Plays the match script for the settings.
 DemoMatch makeDemoMatch(const DemoSettings& settings);
-
-// The number on a player's shirt (1..11); 1 is the goalkeeper.
-int shirtNumber(int player);
-// True for the O side (players 0..10).
-bool isOSide(int player);

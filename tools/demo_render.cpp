@@ -306,7 +306,7 @@ void drawFigure(const DemoMatch& match, int frame, int player, cv::Mat& image) {
     auto at = [&](double h, double s) {
         return figure.feet + up * (h * height) + right * (s * height);
     };
-    const TeamColours& team = isOSide(player) ? O_COLOURS : D_COLOURS;
+    const TeamColours& team = isOSidePlayer(player) ? O_COLOURS : D_COLOURS;
     const cv::Scalar& skin = SKIN_TONES[(player * 7 + 3) % 4];
     const double swing = std::sin(match.players[frame][player].stridePhase);
 
@@ -349,7 +349,7 @@ void drawFigure(const DemoMatch& match, int frame, int player, cv::Mat& image) {
                 HAIR);
 
     // The shirt number, as large as the chest allows.
-    const std::string number = std::to_string(shirtNumber(player));
+    const std::string number = std::to_string(playerNumber(player));
     const double textHeight = NUMBER_HEIGHT * height;
     if (textHeight >= 3.0) {
         int baseline = 0;

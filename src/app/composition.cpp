@@ -9,6 +9,7 @@
 #include "app/app_callbacks.h"
 #include "app/layout.h"
 #include "toolkit/window.h"
+#include "tracking/player_label.h"
 #include "views/field_view.h"
 #include "views/field_view_3d.h"
 #include "views/subfield_view.h"
@@ -31,7 +32,6 @@ constexpr int HELP_INDENT = 3;               // pixels left of each help line
 constexpr int HELP_SPACING = 2;              // pixels below each help line
 constexpr int HELP_LEVEL = 1;
 constexpr int SHORTCUTS_LEVEL = 2;  // the last child of the main window: drawn over everything
-constexpr int PLAYERS_PER_SIDE = PLAYER_COUNT / 2;
 
 // A picture as loaded: rows bottom-up, kept for the whole run (panels read it again
 // when they build their lists).
@@ -113,9 +113,9 @@ void loadArtwork(Artwork* art) {
     art->modifyRect = loadButtonPictures("ModifyRect", "SwitchModifyRect", t);
     art->smallField = loadPicture("small football field", 0);
     char off[32], on[32];
-    for (int p = 1; p <= PLAYERS_PER_SIDE; ++p) {
+    for (int p = 1; p <= SIDE_PLAYER_COUNT; ++p) {
         // O p shows picture number p, D p picture number p + 11.
-        for (int index : {p - 1, p - 1 + PLAYERS_PER_SIDE}) {
+        for (int index : {p - 1, p - 1 + SIDE_PLAYER_COUNT}) {
             const int n = index + 1;
             std::snprintf(off, sizeof off, "Button%d", n);
             std::snprintf(on, sizeof on, "SwitchButton%d", n);
@@ -227,10 +227,10 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     s->subfieldView.artwork = &s->smallFieldTexture;
     addToCurrentWindow(&s->subfieldView);
 
-    char label[8];
-    for (int p = 1; p <= PLAYERS_PER_SIDE; ++p) {
-        for (int index : {p - 1, p - 1 + PLAYERS_PER_SIDE}) {
-            std::snprintf(label, sizeof label, "%c%d", index < PLAYERS_PER_SIDE ? 'O' : 'D', p);
+    char label[PLAYER_LABEL_SIZE];
+    for (int p = 1; p <= SIDE_PLAYER_COUNT; ++p) {
+        for (int index : {p - 1, p - 1 + SIDE_PLAYER_COUNT}) {
+            playerLabelText(index, label);
             const Rect& r = l.playerButtons[index];
             createSwitchButton(&s->playerButtons[index], r.x, r.y, r.w, r.h, label, 0);
             finishSwitch(&s->playerButtons[index], art.players[index], TEXTURE_BGR,

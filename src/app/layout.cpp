@@ -1,5 +1,6 @@
 #include "app/layout.h"
 
+#include "tracking/player_label.h"
 #include "widgets/titled_frame.h"
 
 namespace {
@@ -11,7 +12,6 @@ constexpr int WINDOW_3D_GAP = 180;     // the 3D window's left edge is this far 
 constexpr int PLAYER_ROW_BASE = 95;    // bottom row of player buttons, above the bar
 constexpr int O_COLUMN = 4;            // O buttons: this far right of the video
 constexpr int D_COLUMN = 87;           // D buttons: this far right of the video
-constexpr int PLAYERS_PER_SIDE = PLAYER_COUNT / 2;
 
 Rect sized(int x, int y, PictureSize size) {
     return Rect{x, y, size.w, size.h};
@@ -47,13 +47,13 @@ Layout computeLayout(const LayoutInput& in) {
 
     l.subfieldView = sized(VW + 4, BH + 1, in.smallField);
 
-    for (int p = 1; p <= PLAYERS_PER_SIDE; ++p) {
+    for (int p = 1; p <= SIDE_PLAYER_COUNT; ++p) {
         const PictureSize o = in.playerButtons[p - 1];
-        const PictureSize d = in.playerButtons[p - 1 + PLAYERS_PER_SIDE];
+        const PictureSize d = in.playerButtons[p - 1 + SIDE_PLAYER_COUNT];
         l.playerButtons[p - 1] =
-            sized(VW + O_COLUMN, (o.h + 1) * (PLAYERS_PER_SIDE - p) + PLAYER_ROW_BASE + BH, o);
-        l.playerButtons[p - 1 + PLAYERS_PER_SIDE] =
-            sized(VW + D_COLUMN, (d.h + 1) * (PLAYERS_PER_SIDE - p) + PLAYER_ROW_BASE + BH, d);
+            sized(VW + O_COLUMN, (o.h + 1) * (SIDE_PLAYER_COUNT - p) + PLAYER_ROW_BASE + BH, o);
+        l.playerButtons[p - 1 + SIDE_PLAYER_COUNT] =
+            sized(VW + D_COLUMN, (d.h + 1) * (SIDE_PLAYER_COUNT - p) + PLAYER_ROW_BASE + BH, d);
     }
 
     l.videoPanel = Rect{2, BH + 31, VW, VH};

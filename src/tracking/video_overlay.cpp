@@ -1,13 +1,11 @@
 #include "tracking/video_overlay.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "tracking/player_label.h"
 
 namespace {
 
-constexpr int SIDE_PLAYERS = 11;           // players 0..10 are the O side, 11..21 the D side
-constexpr int LABEL_WIDTH = 17;            // one-digit numbers
-constexpr int LABEL_WIDTH_PER_DIGIT = 6;   // added for the two-digit numbers
 constexpr double LABEL_TEXT_OFFSET = 3.0;  // the box starts this far left of being centred
 constexpr double LABEL_DROP = 4.0;         // y0 lies this far below the rectangle centre
 
@@ -170,10 +168,9 @@ bool videoLabel(const Scene* scene, int player, VideoLabel* out) {
         at = {rect.cx, rect.cy};
     }
 
-    const int number = player % SIDE_PLAYERS + 1;
-    out->oSide = player < SIDE_PLAYERS;
-    std::snprintf(out->text, sizeof out->text, "%c%d", out->oSide ? 'O' : 'D', number);
-    out->width = number / 10 * LABEL_WIDTH_PER_DIGIT + LABEL_WIDTH;
+    out->oSide = isOSidePlayer(player);
+    playerLabelText(player, out->text);
+    out->width = playerLabelWidth(player);
     out->x0 = at.x - (out->width * 0.5 + LABEL_TEXT_OFFSET);
     out->y0 = at.y - LABEL_DROP;
     return true;

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "tracking/player_label.h"
 #include "tracking/scene.h"
 
 struct VideoPoint {
@@ -76,8 +77,8 @@ void buildPlainMarks(const Scene* scene, PlayerTrack* track, PlainMarks* out);
 
 // A player's label on the video.
 struct VideoLabel {
-    char text[8] = {};   // "O1".."O11", "D1".."D11"
-    int width = 0;       // 17 for one digit, 23 for two
+    char text[PLAYER_LABEL_SIZE] = {};  // "O1".."O11", "D1".."D11"
+    int width = 0;                      // 17 for one digit, 23 for two
     double x0 = 0.0;     // lower-left corner of the text: the box spans x0 .. x0 + width
     double y0 = 0.0;     // and y0 - 1 .. y0 + 10; the text's origin is (x0, y0 - 3)
     bool oSide = false;  // player 0..10

@@ -164,7 +164,8 @@ TEST(DemoRender, FiguresStandInTheirGroundTruthBoxes) {
                 if (q != p && (boxes[q] & box).area() > 0) overlapped = true;
             if (overlapped) continue;
             // The shirt fills the band from a fifth to two fifths down the box.
-            const cv::Vec3b shirt = isOSide(p) ? cv::Vec3b(40, 210, 235) : cv::Vec3b(200, 60, 205);
+            const cv::Vec3b shirt =
+                isOSidePlayer(p) ? cv::Vec3b(40, 210, 235) : cv::Vec3b(200, 60, 205);
             int pixels = 0, shirtPixels = 0;
             for (int y = static_cast<int>(box.y + 0.22 * box.height);
                  y < static_cast<int>(box.y + 0.40 * box.height); ++y)
