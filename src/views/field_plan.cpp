@@ -1,7 +1,6 @@
 #include "views/field_plan.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -14,8 +13,6 @@ constexpr TeamColour D_SIDE_SELECTED_COLOUR = {1.0, 0.3, 1.0};
 constexpr float SELECTED_TRAIL_WIDTH = 2.0f;
 constexpr float TRAIL_WIDTH = 1.0f;
 
-constexpr int LABEL_WIDTH = 17;                 // one-digit numbers
-constexpr int LABEL_WIDTH_PER_DIGIT = 6;        // added per extra digit
 constexpr int LABEL_OFFSET = 3;                 // text starts this far left of the centred box
 constexpr double LABEL_COORDINATE_LIMIT = 1e6;  // far off the plan; keeps int casts defined
 
@@ -86,7 +83,7 @@ uint64_t mixDigest(uint64_t digest, uint64_t value) {
 
 TeamColour teamColour(int player, int selectedPlayer) {
     const bool selected = player == selectedPlayer;
-    if (isOSide(player)) return selected ? O_SIDE_SELECTED_COLOUR : O_SIDE_COLOUR;
+    if (isOSidePlayer(player)) return selected ? O_SIDE_SELECTED_COLOUR : O_SIDE_COLOUR;
     return selected ? D_SIDE_SELECTED_COLOUR : D_SIDE_COLOUR;
 }
 
@@ -174,9 +171,8 @@ TrailDigest digestKeyTrail(const Scene* scene, int player, int frame, int prefix
 
 bool playerLabel(int player, PlanPoint at, PlayerLabel* out) {
     if (!std::isfinite(at.x) || !std::isfinite(at.y)) return false;
-    const int number = player % O_SIDE_PLAYERS + 1;
-    std::snprintf(out->text, sizeof out->text, "%c%d", isOSide(player) ? 'O' : 'D', number);
-    out->width = LABEL_WIDTH + LABEL_WIDTH_PER_DIGIT * (number / 10);
+    playerLabelText(player, out->text);
+    out->width = playerLabelWidth(player);
     const int x = static_cast<int>(
         std::fmax(-LABEL_COORDINATE_LIMIT, std::fmin(at.x, LABEL_COORDINATE_LIMIT)));
     out->y = static_cast<int>(
@@ -204,7 +200,7 @@ void teamFocusPoints(const Scene* scene, int frame, PlanPoint* oSide, PlanPoint*
             if (!spanAt(scene, player, frame, &span) || !spanPoint(scene, span, frame, true, &plan))
                 continue;
             const PlanPoint point = scenePoint(plan);
-            const int side = isOSide(player) ? 0 : 1;
+            const int side = isOSidePlayer(player) ? 0 : 1;
             sum[side].x += point.x;
             sum[side].y += point.y;
             count[side]++;
@@ -223,6 +219,6 @@ PlanPoint cameraTarget(const Scene* scene, int frame) {
     PlanPoint o, d;
     teamFocusPoints(scene, frame, &o, &d);
     if (scene != nullptr && validPlayer(scene, scene->selectedPlayer))
-        return isOSide(scene->selectedPlayer) ? o : d;
+        return isOSidePlayer(scene->selectedPlayer) ? o : d;
     return {(o.x + d.x) / 2, (o.y + d.y) / 2};
 }

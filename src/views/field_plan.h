@@ -12,13 +12,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "tracking/player_label.h"
 #include "tracking/scene.h"
 
 constexpr double PLAN_WIDTH = 800.0;    // field plan units, x to the right
 constexpr double PLAN_HEIGHT = 400.0;   // field plan units, y upward
 constexpr double SCENE_SCALE = 0.0025;  // 3D scene units per plan unit (the field spans -1..1)
-
-constexpr int O_SIDE_PLAYERS = 11;  // players 0..10 are the O side, 11..21 the D side
 
 struct PlanPoint {
     double x = 0.0;  // plan units
@@ -28,11 +27,6 @@ struct PlanPoint {
 struct TeamColour {
     double r, g, b;  // 0 to 1
 };
-
-// True for the O side (player index 0 to 10).
-inline bool isOSide(int player) {
-    return player < O_SIDE_PLAYERS;
-}
 
 // The colour of every mark of `player`, brighter when it is the selected player.
 TeamColour teamColour(int player, int selectedPlayer);
@@ -76,12 +70,12 @@ TrailDigest digestKeyTrail(const Scene* scene, int player, int frame, int prefix
 
 // A player's label on the plan.
 struct PlayerLabel {
-    char text[8];  // "O1".."O11", "D1".."D11"
-    int width;     // b: 17 for one digit, 23 for two
-    int left;      // L: left edge of the text, plan units
-    int y;         // anchor y, plan units (the box spans y - 6 .. y + 6)
+    char text[PLAYER_LABEL_SIZE];  // "O1".."O11", "D1".."D11" (playerLabelText)
+    int width;                     // b: playerLabelWidth, 17 for one digit, 23 for two
+    int left;                      // L: left edge of the text, plan units
+    int y;                         // anchor y, plan units (the box spans y - 6 .. y + 6)
 };
-// The label of `player` whose dot is at `at`. False when the position is not finite.
+// The label of `player` (0..21) whose dot is at `at`. False when the position is not finite.
 bool playerLabel(int player, PlanPoint at, PlayerLabel* out);
 
 // Q(P): the plan point in 3D scene units on the field plane z = 0, centred on the origin.

@@ -36,7 +36,7 @@ void placeCamera(Camera* camera, const Scene* scene) {
     float heading = scene != nullptr ? static_cast<float>(scene->cameraHeading) : 90.0f;
     float tilt = scene != nullptr ? static_cast<float>(scene->cameraTilt) : 70.0f;
     // The D side is watched from the other end of the field.
-    if (anySelected && !isOSide(selected)) {
+    if (anySelected && !isOSidePlayer(selected)) {
         heading = -heading;
         tilt = -tilt;
     }
