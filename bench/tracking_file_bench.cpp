@@ -22,16 +22,6 @@ constexpr int FRAMES = 135000;  // 90 minutes at 25 frames per second
 constexpr int KEY_STEP = 25;    // one key a second
 constexpr int HEIGHT = 1080;
 
-struct Tracks {
-    PlayerTrack t[PLAYER_COUNT];
-    Tracks() {
-        for (PlayerTrack& track : t) initTrack(&track);
-    }
-    ~Tracks() {
-        for (PlayerTrack& track : t) clearTrack(&track);
-    }
-};
-
 // Wall-clock and processor time of one run; processor time is steadier on a busy machine.
 struct Timer {
     std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
@@ -67,7 +57,7 @@ bool resetPeak() {
     return std::fclose(clear) == 0 && done;
 }
 
-void makeMatch(Tracks& tracks) {
+void makeMatch(TrackSet& tracks) {
     std::mt19937 random(2024);
     std::uniform_real_distribution<double> step(-3.0, 3.0);
     for (int p = 0; p < PLAYER_COUNT; p++) {
@@ -77,7 +67,7 @@ void makeMatch(Tracks& tracks) {
             y += step(random);
             const double w = 30 + step(random), h = 90 + 2 * step(random);
             KeyFrame* key = new KeyFrame{0, x, y - h / 2, x, y, w, h};
-            addKey(&tracks.t[p], key, NODE_OWNS_PAYLOAD, frame);
+            addKey(&tracks.tracks[p], key, NODE_OWNS_PAYLOAD, frame);
         }
     }
 }
@@ -176,11 +166,12 @@ bool sameBytes(const std::string& a, const std::string& b) {
     return same;
 }
 
-bool sameKeys(Tracks& a, Tracks& b) {
+bool sameKeys(TrackSet& a, TrackSet& b) {
     for (int p = 0; p < PLAYER_COUNT; p++) {
-        KeyNode* ka = firstKey(&a.t[p]);
-        KeyNode* kb = firstKey(&b.t[p]);
-        for (; ka != nullptr && kb != nullptr; ka = nextKey(&a.t[p], ka), kb = nextKey(&b.t[p], kb))
+        KeyNode* ka = firstKey(&a.tracks[p]);
+        KeyNode* kb = firstKey(&b.tracks[p]);
+        for (; ka != nullptr && kb != nullptr;
+             ka = nextKey(&a.tracks[p], ka), kb = nextKey(&b.tracks[p], kb))
             if (ka->frame != kb->frame ||
                 std::memcmp(keyFrameOf(ka), keyFrameOf(kb), sizeof(KeyFrame)))
                 return false;
@@ -214,21 +205,21 @@ int main(int argc, char** argv) {
     const std::string ours = folder + "/match.txt", theirs = folder + "/match_fprintf.txt";
 
     const double baseMB = statusMB("VmRSS");
-    Tracks tracks;
+    TrackSet tracks;
     makeMatch(tracks);
     const double tracksMB = statusMB("VmRSS") - baseMB;
 
     const bool peakReset = resetPeak();
     double before = statusMB("VmRSS");
     Timer start;
-    const int saved = saveTracking(ours.c_str(), tracks.t, FRAMES, HEIGHT);
+    const int saved = saveTracking(ours.c_str(), tracks.tracks, FRAMES, HEIGHT);
     const Elapsed saveTime = elapsed(start);
     const double savePeakMB = statusMB("VmHWM") - before;
 
     resetPeak();
     before = statusMB("VmRSS");
     start = Timer();
-    const int referenceSaved = fprintfSave(theirs.c_str(), tracks.t, FRAMES, HEIGHT);
+    const int referenceSaved = fprintfSave(theirs.c_str(), tracks.tracks, FRAMES, HEIGHT);
     const Elapsed referenceSaveTime = elapsed(start);
     const double referencePeakMB = statusMB("VmHWM") - before;
     const bool identical = sameBytes(ours, theirs);
@@ -238,21 +229,21 @@ int main(int argc, char** argv) {
     int loaded = 0, referenceLoaded = 0;
     bool keysAgree = false;
     {
-        Tracks fresh, reference;
+        TrackSet fresh, reference;
         resetPeak();
         before = statusMB("VmRSS");
         start = Timer();
-        loaded = loadTracking(ours.c_str(), fresh.t, FRAMES, HEIGHT);
+        loaded = loadTracking(ours.c_str(), fresh.tracks, FRAMES, HEIGHT);
         loadTime = elapsed(start);
         loadPeakMB = statusMB("VmHWM") - before;
         start = Timer();
-        referenceLoaded = fscanfLoad(ours.c_str(), reference.t, HEIGHT);
+        referenceLoaded = fscanfLoad(ours.c_str(), reference.tracks, HEIGHT);
         referenceLoadTime = elapsed(start);
         keysAgree = sameKeys(fresh, reference);
     }
 
     int keys = 0;
-    for (PlayerTrack& track : tracks.t) keys += track.keys.count;
+    for (PlayerTrack& track : tracks.tracks) keys += track.keys.count;
     std::printf("tracking file benchmark: %d players, %d frames, %d keys (one every %d frames)\n",
                 PLAYER_COUNT, FRAMES, keys, KEY_STEP);
     std::printf("file size                %.1f MB (%ld bytes)\n", fileSize(ours) / 1e6,

@@ -33,7 +33,7 @@ constexpr int PLAYBACK_TICKS = 60;
 constexpr int VIDEO_WIDTH = 640, VIDEO_HEIGHT = 480;
 
 struct Game {
-    PlayerTrack tracks[PLAYER_COUNT];
+    TrackSet players;
     std::vector<Homography> homographies;
     Registration registration;
     FrameRange frames{0, FRAMES - 1, FRAMES - 1};
@@ -41,7 +41,6 @@ struct Game {
     long keys = 0;
 
     explicit Game(bool annotated) {
-        for (PlayerTrack& track : tracks) initTrack(&track);
         // A camera that pans slowly: every frame has its own homography.
         homographies.resize(FRAMES);
         for (int f = 0; f < FRAMES; ++f) {
@@ -50,7 +49,7 @@ struct Game {
         }
         registration.homographies = homographies.data();
         registration.count = FRAMES;
-        scene.tracks = tracks;
+        scene.tracks = players.tracks;
         scene.registration = &registration;
         scene.frames = &frames;
         scene.videoWidth = VIDEO_WIDTH;
@@ -71,13 +70,10 @@ struct Game {
                 KeyFrame* k = new KeyFrame;
                 k->feetX = x;
                 k->feetY = y;
-                addKey(&tracks[p], k, NODE_OWNS_PAYLOAD, f);
+                addKey(&players.tracks[p], k, NODE_OWNS_PAYLOAD, f);
                 ++keys;
             }
         }
-    }
-    ~Game() {
-        for (PlayerTrack& track : tracks) clearTrack(&track);
     }
 };
 

@@ -36,17 +36,6 @@ struct FileCloser {
     }
 };
 
-// The 22 tracks of the ground truth, freed with their keys.
-struct GroundTruthTracks {
-    PlayerTrack tracks[PLAYER_COUNT];
-    GroundTruthTracks() {
-        for (PlayerTrack& track : tracks) initTrack(&track);
-    }
-    ~GroundTruthTracks() {
-        for (PlayerTrack& track : tracks) clearTrack(&track);
-    }
-};
-
 }  // namespace
 
 bool parseDemoOptions(int argc, const char* const* argv, DemoOptions* options,
@@ -126,7 +115,7 @@ int writeRegistrationFile(const std::string& path, const DemoMatch& match) {
 int writeGroundTruthFile(const std::string& path, const DemoMatch& match) {
     const int frameCount = static_cast<int>(match.cameras.size());
     const int height = match.settings.imageSize.height;
-    GroundTruthTracks truth;
+    TrackSet truth;  // freed with its keys
     for (int f = 0; f < frameCount; ++f) {
         if (!isGroundTruthKeyFrame(f, frameCount)) continue;
         for (int p = 0; p < DEMO_PLAYERS; ++p) {

@@ -57,6 +57,10 @@ double keyWeight(const PlayerTrack* track, const ListNode* node, int frame) {
     return 1.0 - static_cast<double>(frame - f0) / static_cast<double>(f1 - f0);
 }
 
+TrackSet::~TrackSet() {
+    for (PlayerTrack& track : tracks) clearTrack(&track);
+}
+
 void initTrack(PlayerTrack* track) {
     track->selectionEntry = nullptr;
     listInit(&track->keys, 0);

@@ -26,6 +26,17 @@ struct PlayerTrack {
     ListNode* cursor = &keys.head;       // the key of the last seekKey, or keys.head
 };
 
+// The PLAYER_COUNT tracks of a match owned as a whole, for tracks that are not the
+// application's (a file being read, a generator's ground truth): empty at first, and
+// every key is freed with them.
+struct TrackSet {
+    PlayerTrack tracks[PLAYER_COUNT];  // in player order
+    TrackSet() = default;
+    ~TrackSet();
+    TrackSet(const TrackSet&) = delete;
+    TrackSet& operator=(const TrackSet&) = delete;
+};
+
 // Lookup and interpolation.
 
 // The node as a key of the track, or null for a sentinel or null.

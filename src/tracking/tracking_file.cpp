@@ -312,14 +312,6 @@ int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int vid
 
 namespace {
 
-// The tracks a file is read into; whatever they still hold is freed with them.
-struct FreshTracks {
-    PlayerTrack tracks[PLAYER_COUNT];
-    ~FreshTracks() {
-        for (PlayerTrack& track : tracks) clearTrack(&track);
-    }
-};
-
 struct Loader {
     TextScanner scanner;
     const char* fileName = nullptr;
@@ -401,7 +393,7 @@ bool readHeader(Loader* loader, int* fileFrames) {
 }
 
 // One player line of block `frame`; a key line becomes a key of fresh.
-bool readPlayerLine(Loader* loader, int frame, FreshTracks* fresh) {
+bool readPlayerLine(Loader* loader, int frame, TrackSet* fresh) {
     int player = 0, flags = 0;
     KeyFrame key;
     if (!fieldInt(loader, &player) || !fieldReal(loader, &key.feetX) ||
@@ -429,7 +421,7 @@ bool readPlayerLine(Loader* loader, int frame, FreshTracks* fresh) {
     return true;
 }
 
-bool readTrackingFile(Loader* loader, FreshTracks* fresh) {
+bool readTrackingFile(Loader* loader, TrackSet* fresh) {
     int fileFrames = 0;
     if (!readHeader(loader, &fileFrames)) return false;
     for (int frame = 0; frame < fileFrames; frame++) {
@@ -461,7 +453,7 @@ int loadTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int vid
     loader.fileName = fileName;
     loader.videoFrames = nFrames;
     loader.videoHeight = videoHeight;
-    FreshTracks fresh;
+    TrackSet fresh;
     bool complete = false;
     if (scannerInit(&loader.scanner, file))
         complete = readTrackingFile(&loader, &fresh);

@@ -109,7 +109,7 @@ TEST(DemoGroundTruth, KeysLandOnTheTruePlanPositions) {
     ASSERT_EQ(
         readRegistration(demo.folder.file(DEMO_REGISTRATION_NAME).c_str(), &registration.table), 1);
     ASSERT_EQ(registration.table.count, DEMO_FRAMES);
-    LoadedTracks truth;
+    TrackSet truth;
     ASSERT_EQ(loadTracking(demo.folder.file(DEMO_GROUND_TRUTH_NAME).c_str(), truth.tracks,
                            DEMO_FRAMES, DEMO_HEIGHT),
               1);

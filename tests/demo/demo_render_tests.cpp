@@ -136,7 +136,7 @@ TEST(DemoRender, PenaltySpotsInThePixelsProjectOntoThePlan) {
 TEST(DemoRender, FiguresStandInTheirGroundTruthBoxes) {
     RealDemo& demo = realDemo();
     ASSERT_TRUE(demo.written);
-    LoadedTracks truth;
+    TrackSet truth;
     ASSERT_EQ(loadTracking(demo.folder.file(DEMO_GROUND_TRUTH_NAME).c_str(), truth.tracks,
                            DEMO_FRAMES, DEMO_HEIGHT),
               1);

@@ -46,19 +46,6 @@ inline bool generateDemo(const std::string& folder, const DemoSettings& settings
     return writeDemo(options) == 1;
 }
 
-// The 22 tracks of a tracking file as the tool loads them; freed with their keys.
-struct LoadedTracks {
-    PlayerTrack tracks[PLAYER_COUNT];
-    LoadedTracks() {
-        for (PlayerTrack& track : tracks) initTrack(&track);
-    }
-    ~LoadedTracks() {
-        for (PlayerTrack& track : tracks) clearTrack(&track);
-    }
-    LoadedTracks(const LoadedTracks&) = delete;
-    LoadedTracks& operator=(const LoadedTracks&) = delete;
-};
-
 // A registration file's table as the tool reads it; freed at the end.
 struct LoadedRegistration {
     Registration table;

@@ -12,8 +12,7 @@ inline Homography shiftHomography(double dx, double dy) {
     return {{1, 0, dx, 0, 1, dy, 0, 0, 1}};
 }
 
-struct SceneFixture {
-    PlayerTrack tracks[PLAYER_COUNT];
+struct SceneFixture : TrackSet {
     std::vector<Homography> homographies;
     Registration registration;
     FrameRange frames;
@@ -31,11 +30,6 @@ struct SceneFixture {
         scene.videoWidth = width;
         scene.videoHeight = height;
     }
-    ~SceneFixture() {
-        for (PlayerTrack& track : tracks) clearTrack(&track);
-    }
-    SceneFixture(const SceneFixture&) = delete;
-    SceneFixture& operator=(const SceneFixture&) = delete;
 
     // Frame k's homography moves image points by (2k, k): carried from frame k to frame
     // f a key point moves by (2 (k - f), -(k - f)) in video pixels (y upward).

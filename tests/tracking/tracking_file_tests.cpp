@@ -19,22 +19,16 @@ namespace {
 
 constexpr int HEIGHT = 480;
 
-struct Tracks {
-    PlayerTrack t[PLAYER_COUNT];
-    Tracks() {
-        for (PlayerTrack& track : t) initTrack(&track);
-    }
-    ~Tracks() {
-        for (PlayerTrack& track : t) clearTrack(&track);
-    }
+struct Tracks : TrackSet {
     void key(int player, int frame, KeyFrame value) {
-        addKey(&t[player], new KeyFrame(value), NODE_OWNS_PAYLOAD, frame);
+        addKey(&tracks[player], new KeyFrame(value), NODE_OWNS_PAYLOAD, frame);
     }
     // Every key as (player, frame, flags, the six values): what a load must keep or make.
     std::vector<std::tuple<int, int, int, std::vector<double>>> snapshot() {
         std::vector<std::tuple<int, int, int, std::vector<double>>> keys;
         for (int player = 0; player < PLAYER_COUNT; player++) {
-            for (KeyNode* k = firstKey(&t[player]); k != nullptr; k = nextKey(&t[player], k)) {
+            for (KeyNode* k = firstKey(&tracks[player]); k != nullptr;
+                 k = nextKey(&tracks[player], k)) {
                 const KeyFrame* f = keyFrameOf(k);
                 keys.emplace_back(player, k->frame, f->flags,
                                   std::vector<double>{f->feetX, f->feetY, f->rectX, f->rectY,
@@ -57,7 +51,7 @@ struct Console {
 
 int save(Tracks& tracks, const std::string& path, int nFrames, std::string* console = nullptr) {
     Console capture;
-    const int result = saveTracking(path.c_str(), tracks.t, nFrames, HEIGHT);
+    const int result = saveTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT);
     const std::string text = capture.text();
     if (console != nullptr) *console = text;
     return result;
@@ -65,7 +59,7 @@ int save(Tracks& tracks, const std::string& path, int nFrames, std::string* cons
 
 int load(Tracks& tracks, const std::string& path, int nFrames, std::string* console = nullptr) {
     Console capture;
-    const int result = loadTracking(path.c_str(), tracks.t, nFrames, HEIGHT);
+    const int result = loadTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT);
     const std::string text = capture.text();
     if (console != nullptr) *console = text;
     return result;
@@ -119,13 +113,14 @@ std::string denseReference(Tracks& tracks, int nFrames, const std::string& path)
     std::vector<std::vector<FrameSample>> samples(PLAYER_COUNT, std::vector<FrameSample>(nFrames));
     std::vector<int> count(nFrames, 0);
     for (int p = 0; p < PLAYER_COUNT; p++) {
-        for (KeyNode* k0 = firstKey(&tracks.t[p]); k0 != nullptr; k0 = nextKey(&tracks.t[p], k0)) {
+        for (KeyNode* k0 = firstKey(&tracks.tracks[p]); k0 != nullptr;
+             k0 = nextKey(&tracks.tracks[p], k0)) {
             const KeyFrame& a = *keyFrameOf(k0);
             samples[p][k0->frame] =
                 FrameSample{a.flags | 1,      a.feetX,     HEIGHT - a.feetY, a.rectX,
                             HEIGHT - a.rectY, a.rectWidth, a.rectHeight};
             count[k0->frame]++;
-            KeyNode* k1 = nextKey(&tracks.t[p], k0);
+            KeyNode* k1 = nextKey(&tracks.tracks[p], k0);
             if (k1 == nullptr) break;
             const KeyFrame& b = *keyFrameOf(k1);
             const double r = 1.0 / (k1->frame - k0->frame);
@@ -244,8 +239,8 @@ TEST(TrackingFile, KeysAndInterpolationAreWrittenByFrame) {
 
     Tracks loaded;
     ASSERT_EQ(load(loaded, folder.file("s.txt"), 3), 1);
-    EXPECT_EQ(keyFrameOf(seekKey(&loaded.t[21], 1))->feetX, 123.457);
-    EXPECT_EQ(keyFrameOf(seekKey(&loaded.t[21], 1))->flags, 5);
+    EXPECT_EQ(keyFrameOf(seekKey(&loaded.tracks[21], 1))->feetX, 123.457);
+    EXPECT_EQ(keyFrameOf(seekKey(&loaded.tracks[21], 1))->flags, 5);
 }
 
 TEST(TrackingFile, StreamedSaveMatchesTheDenseTableWriter) {
@@ -291,18 +286,18 @@ TEST(TrackingFile, HandMadeFlagsAndLayout) {
         "4\t1\t2\t3\t4\t5\t6\t-3\r\n5\t1\t2\t3\t4\t5\t6\t-1\r\n\r\nnPlayers\t0\r\n\r\nnPlayers\t0");
     Tracks tracks;
     ASSERT_EQ(load(tracks, folder.file("h.txt"), 3), 1);
-    EXPECT_EQ(tracks.t[1].keys.count, 0);
-    ASSERT_EQ(tracks.t[2].keys.count, 1);
-    const KeyFrame* key = keyFrameOf(firstKey(&tracks.t[2]));
+    EXPECT_EQ(tracks.tracks[1].keys.count, 0);
+    ASSERT_EQ(tracks.tracks[2].keys.count, 1);
+    const KeyFrame* key = keyFrameOf(firstKey(&tracks.tracks[2]));
     EXPECT_EQ(key->flags, 3);
     EXPECT_EQ(key->feetX, 1.5);
     EXPECT_EQ(key->feetY, HEIGHT - 20.0);
     EXPECT_EQ(key->rectX, 0.5);
     EXPECT_EQ(key->rectY, HEIGHT - 4.0);
-    ASSERT_EQ(tracks.t[4].keys.count, 1);
-    EXPECT_EQ(keyFrameOf(firstKey(&tracks.t[4]))->flags, -3);
-    ASSERT_EQ(tracks.t[5].keys.count, 1);
-    EXPECT_EQ(keyFrameOf(firstKey(&tracks.t[5]))->flags, -1);
+    ASSERT_EQ(tracks.tracks[4].keys.count, 1);
+    EXPECT_EQ(keyFrameOf(firstKey(&tracks.tracks[4]))->flags, -3);
+    ASSERT_EQ(tracks.tracks[5].keys.count, 1);
+    EXPECT_EQ(keyFrameOf(firstKey(&tracks.tracks[5]))->flags, -1);
 
     // Negative keys are written and counted, so every count equals its lines.
     ASSERT_EQ(save(tracks, folder.file("out.txt"), 3), 1);
@@ -324,18 +319,18 @@ TEST(TrackingFile, LoadReplacesKeysInPlaceAndKeepsSelection) {
     tracks.key(5, 0, position(9, 9, 9, 9, 9, 9));
     tracks.key(6, 1, position(9, 9, 9, 9, 9, 9));
     LinkedList selection;
-    selectTrack(&selection, &tracks.t[5]);
-    ListNode* entry = tracks.t[5].selectionEntry;
-    seekKey(&tracks.t[5], 3);
+    selectTrack(&selection, &tracks.tracks[5]);
+    ListNode* entry = tracks.tracks[5].selectionEntry;
+    seekKey(&tracks.tracks[5], 3);
     ASSERT_EQ(load(tracks, folder.file("t.txt"), 4), 1);
-    EXPECT_EQ(tracks.t[5].selectionEntry, entry);
-    EXPECT_EQ(entry->payload, &tracks.t[5]);
-    EXPECT_EQ(tracks.t[5].cursor, &tracks.t[5].keys.head);
-    EXPECT_EQ(tracks.t[6].keys.count, 0);
-    ASSERT_EQ(tracks.t[5].keys.count, 1);
-    EXPECT_EQ(firstKey(&tracks.t[5])->frame, 2);
-    EXPECT_EQ(seekKey(&tracks.t[5], 3), firstKey(&tracks.t[5]));
-    deselectTrack(&selection, &tracks.t[5]);
+    EXPECT_EQ(tracks.tracks[5].selectionEntry, entry);
+    EXPECT_EQ(entry->payload, &tracks.tracks[5]);
+    EXPECT_EQ(tracks.tracks[5].cursor, &tracks.tracks[5].keys.head);
+    EXPECT_EQ(tracks.tracks[6].keys.count, 0);
+    ASSERT_EQ(tracks.tracks[5].keys.count, 1);
+    EXPECT_EQ(firstKey(&tracks.tracks[5])->frame, 2);
+    EXPECT_EQ(seekKey(&tracks.tracks[5], 3), firstKey(&tracks.tracks[5]));
+    deselectTrack(&selection, &tracks.tracks[5]);
 }
 
 TEST(TrackingFile, BadFilesLeaveTheTracksUnchanged) {
@@ -420,7 +415,7 @@ TEST(TrackingFile, BadFilesLeaveTheTracksUnchanged) {
     std::string console;
     EXPECT_EQ(load(tracks, folder.file("missing.txt"), 2, &console), 0);
     EXPECT_EQ(console, "can't read the file " + folder.file("missing.txt") + "!\n");
-    EXPECT_EQ(tracks.t[3].keys.count, 1);
+    EXPECT_EQ(tracks.tracks[3].keys.count, 1);
 }
 
 TEST(TrackingFile, KeysOutsideTheVideoOrTheTeamsAreSkipped) {
@@ -442,8 +437,8 @@ TEST(TrackingFile, KeysOutsideTheVideoOrTheTeamsAreSkipped) {
                            " holds 4 frames, the video has 2\n"
                            "warning: 3 keys of the file " +
                            path + " lie outside frames 0..1 or players 0..21, skipped\n");
-    EXPECT_EQ(tracks.t[21].keys.count, 1);
-    EXPECT_EQ(tracks.t[0].keys.count, 0);  // its key lies on frame 2
+    EXPECT_EQ(tracks.tracks[21].keys.count, 1);
+    EXPECT_EQ(tracks.tracks[0].keys.count, 0);  // its key lies on frame 2
 }
 
 TEST(TrackingFile, FailedSaveKeepsThePreviousFile) {
