@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "dense_tracking_writer.h"
 #include "tracking/tracking_file.h"
 
 namespace {
@@ -70,53 +71,6 @@ void makeMatch(TrackSet& tracks) {
             addKey(&tracks.tracks[p], key, NODE_OWNS_PAYLOAD, frame);
         }
     }
-}
-
-// The writer that builds the whole dense table and prints it with fprintf.
-int fprintfSave(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight) {
-    std::vector<FrameSample*> samples(PLAYER_COUNT);
-    for (FrameSample*& array : samples) array = new FrameSample[nFrames];
-    std::vector<int> count(nFrames, 0);
-    for (int p = 0; p < PLAYER_COUNT; p++) {
-        for (KeyNode* k0 = firstKey(&tracks[p]); k0 != nullptr; k0 = nextKey(&tracks[p], k0)) {
-            const KeyFrame& a = *keyFrameOf(k0);
-            const int f0 = k0->frame;
-            samples[p][f0] =
-                FrameSample{a.flags | 1,           a.feetX,     videoHeight - a.feetY, a.rectX,
-                            videoHeight - a.rectY, a.rectWidth, a.rectHeight};
-            count[f0]++;
-            KeyNode* k1 = nextKey(&tracks[p], k0);
-            if (k1 == nullptr) break;
-            const KeyFrame& b = *keyFrameOf(k1);
-            const double r = 1.0 / (k1->frame - f0);
-            for (int j = f0 + 1; j < k1->frame; j++) {
-                const double t = (j - f0) * r, w = 1 - t;
-                samples[p][j] = FrameSample{2,
-                                            w * a.feetX + (1 - w) * b.feetX,
-                                            videoHeight - (w * a.feetY + (1 - w) * b.feetY),
-                                            w * a.rectX + (1 - w) * b.rectX,
-                                            videoHeight - (w * a.rectY + (1 - w) * b.rectY),
-                                            w * a.rectWidth + (1 - w) * b.rectWidth,
-                                            w * a.rectHeight + (1 - w) * b.rectHeight};
-                count[j]++;
-            }
-        }
-    }
-    FILE* file = std::fopen(fileName, "w+");
-    if (file == nullptr) return 0;
-    std::fprintf(file, "nFrames\t%d\nfieldPosition\t%c\ntotalNPlayers\t%d\n", nFrames, 'n', 22);
-    for (int f = 0; f < nFrames; f++) {
-        std::fprintf(file, "\nnPlayers\t%d\n", count[f]);
-        for (int p = 0; p < PLAYER_COUNT; p++) {
-            const FrameSample& s = samples[p][f];
-            if (s.flags > 0 && (s.flags & 3))
-                std::fprintf(file, "%d\t%lg\t%lg\t%lg\t%lg\t%lg\t%lg\t%d\n", p, s.feetX, s.feetY,
-                             s.rectX, s.rectY, s.rectWidth, s.rectHeight, s.flags);
-        }
-    }
-    const int closed = std::fclose(file);
-    for (FrameSample* array : samples) delete[] array;
-    return closed == 0 ? 1 : -1;
 }
 
 // The reader with the file's scanf formats, adding every key line to the tracks.
@@ -219,7 +173,7 @@ int main(int argc, char** argv) {
     resetPeak();
     before = statusMB("VmRSS");
     start = Timer();
-    const int referenceSaved = fprintfSave(theirs.c_str(), tracks.tracks, FRAMES, HEIGHT);
+    const int referenceSaved = denseSaveTracking(theirs.c_str(), tracks.tracks, FRAMES, HEIGHT);
     const Elapsed referenceSaveTime = elapsed(start);
     const double referencePeakMB = statusMB("VmHWM") - before;
     const bool identical = sameBytes(ours, theirs);

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "dense_tracking_writer.h"
 #include "temp_folder.h"
 #include "tracking/tracking_file.h"
 
@@ -108,47 +109,9 @@ bool countsMatchLines(const std::string& text) {
     return expected < 0 || seen == expected;
 }
 
-// The dense-table writer with fprintf("%lg"): the bytes the file must have.
+// The bytes the file must have, as the dense-table writer writes them.
 std::string denseReference(Tracks& tracks, int nFrames, const std::string& path) {
-    std::vector<std::vector<FrameSample>> samples(PLAYER_COUNT, std::vector<FrameSample>(nFrames));
-    std::vector<int> count(nFrames, 0);
-    for (int p = 0; p < PLAYER_COUNT; p++) {
-        for (KeyNode* k0 = firstKey(&tracks.tracks[p]); k0 != nullptr;
-             k0 = nextKey(&tracks.tracks[p], k0)) {
-            const KeyFrame& a = *keyFrameOf(k0);
-            samples[p][k0->frame] =
-                FrameSample{a.flags | 1,      a.feetX,     HEIGHT - a.feetY, a.rectX,
-                            HEIGHT - a.rectY, a.rectWidth, a.rectHeight};
-            count[k0->frame]++;
-            KeyNode* k1 = nextKey(&tracks.tracks[p], k0);
-            if (k1 == nullptr) break;
-            const KeyFrame& b = *keyFrameOf(k1);
-            const double r = 1.0 / (k1->frame - k0->frame);
-            for (int j = k0->frame + 1; j < k1->frame; j++) {
-                const double t = (j - k0->frame) * r, w = 1 - t;
-                samples[p][j] = FrameSample{2,
-                                            w * a.feetX + (1 - w) * b.feetX,
-                                            HEIGHT - (w * a.feetY + (1 - w) * b.feetY),
-                                            w * a.rectX + (1 - w) * b.rectX,
-                                            HEIGHT - (w * a.rectY + (1 - w) * b.rectY),
-                                            w * a.rectWidth + (1 - w) * b.rectWidth,
-                                            w * a.rectHeight + (1 - w) * b.rectHeight};
-                count[j]++;
-            }
-        }
-    }
-    FILE* file = std::fopen(path.c_str(), "w+");
-    std::fprintf(file, "nFrames\t%d\nfieldPosition\t%c\ntotalNPlayers\t%d\n", nFrames, 'n', 22);
-    for (int f = 0; f < nFrames; f++) {
-        std::fprintf(file, "\nnPlayers\t%d\n", count[f]);
-        for (int p = 0; p < PLAYER_COUNT; p++) {
-            const FrameSample& s = samples[p][f];
-            if (s.flags > 0 && (s.flags & 3))
-                std::fprintf(file, "%d\t%lg\t%lg\t%lg\t%lg\t%lg\t%lg\t%d\n", p, s.feetX, s.feetY,
-                             s.rectX, s.rectY, s.rectWidth, s.rectHeight, s.flags);
-        }
-    }
-    std::fclose(file);
+    denseSaveTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT);
     return readFile(path);
 }
 
