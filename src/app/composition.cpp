@@ -1,4 +1,4 @@
-// Sections: pictures; main window; field windows; the event loop.
+// Sections: pictures; main window; composing the windows; the event loop.
 #include "app/composition.h"
 
 #include <GL/freeglut.h>
@@ -183,12 +183,29 @@ void makeButton(Button* button, ButtonConstructor construct, const Rect& r, cons
     finishButton(button, pictures, TEXTURE_BGRA, release);
 }
 
+// A window of the tool, made current: the shortcut keys work in all three.
+void createToolWindow(const Rect& r, const char* title) {
+    Window* window = createWindow(r.x, r.y, r.w, r.h, title, TICKS_PER_SECOND);
+    setKeyboardCallback(window, applicationKeyHandler);
+}
+
+// A view of the scene over its field picture, added to the current window; the picture
+// becomes its texture there.
+void makeSceneView(AppState* s, View* view, const Rect& r, const char* name,
+                   DisplayCallback display, Texture* texture, const Picture& picture) {
+    setTexture(texture, picture, TEXTURE_BGR, TEXTURE_STATIC);
+    createView(view, r.x, r.y, r.w, r.h, name, 0);
+    setViewBackground(view, 0, 0, 0, 0);
+    setDisplayCallback(view, display);
+    view->scene = &s->scene;
+    view->artwork = texture;
+    addToCurrentWindow(view);
+}
+
 // ---- Main window
 
 void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
-    Window* window = createWindow(l.mainWindow.x, l.mainWindow.y, l.mainWindow.w, l.mainWindow.h,
-                                  s->video.videoFileName, TICKS_PER_SECOND);
-    setKeyboardCallback(window, applicationKeyHandler);
+    createToolWindow(l.mainWindow, s->video.videoFileName);
 
     createPanel(&s->buttonBar, l.buttonBar.x, l.buttonBar.y, l.buttonBar.w, l.buttonBar.h,
                 "button bar", 0);
@@ -218,14 +235,8 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     createSwitchButton(&s->modifyRectSwitch, rect.x, rect.y, rect.w, rect.h, "modify rect", 0);
     finishSwitch(&s->modifyRectSwitch, art.modifyRect, TEXTURE_BGRA, modifySwitchReleased);
 
-    setTexture(&s->smallFieldTexture, art.smallField, TEXTURE_BGR, TEXTURE_STATIC);
-    const Rect& sub = l.subfieldView;
-    createView(&s->subfieldView, sub.x, sub.y, sub.w, sub.h, "subfield", 0);
-    setViewBackground(&s->subfieldView, 0, 0, 0, 0);
-    setDisplayCallback(&s->subfieldView, drawSubfieldView);
-    s->subfieldView.scene = &s->scene;
-    s->subfieldView.artwork = &s->smallFieldTexture;
-    addToCurrentWindow(&s->subfieldView);
+    makeSceneView(s, &s->subfieldView, l.subfieldView, "subfield", drawSubfieldView,
+                  &s->smallFieldTexture, art.smallField);
 
     char label[PLAYER_LABEL_SIZE];
     for (int p = 1; p <= SIDE_PLAYER_COUNT; ++p) {
@@ -272,40 +283,9 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     s->scene.frames = &s->timeline.frames;
 }
 
-// ---- Field windows
-
-void composeFieldWindow(AppState* s, const Artwork& art, const Layout& l) {
-    const Rect& w = l.fieldWindow;
-    Window* window = createWindow(w.x, w.y, w.w, w.h, "football field", TICKS_PER_SECOND);
-    setKeyboardCallback(window, applicationKeyHandler);
-    setTexture(&s->fieldTexture, art.field, TEXTURE_BGR, TEXTURE_STATIC);
-    const Rect& v = l.fieldView;
-    createView(&s->fieldView, v.x, v.y, v.w, v.h, "field", 0);
-    setViewBackground(&s->fieldView, 0, 0, 0, 0);
-    setDisplayCallback(&s->fieldView, drawFieldView);
-    s->fieldView.scene = &s->scene;
-    s->fieldView.artwork = &s->fieldTexture;
-    addToCurrentWindow(&s->fieldView);
-    glutReshapeFunc(fieldWindowReshaped);
-}
-
-void compose3DWindow(AppState* s, const Artwork& art, const Layout& l) {
-    const Rect& w = l.window3D;
-    Window* window =
-        createWindow(w.x, w.y, w.w, w.h, "3D view of football field", TICKS_PER_SECOND);
-    setKeyboardCallback(window, applicationKeyHandler);
-    setTexture(&s->fieldTexture3D, art.field3D, TEXTURE_BGR, TEXTURE_STATIC);
-    const Rect& v = l.fieldView3D;
-    createView(&s->fieldView3D, v.x, v.y, v.w, v.h, "3D view of the field", 0);
-    setViewBackground(&s->fieldView3D, 0, 0, 0, 0);
-    setDisplayCallback(&s->fieldView3D, draw3DView);
-    s->fieldView3D.scene = &s->scene;
-    s->fieldView3D.artwork = &s->fieldTexture3D;
-    addToCurrentWindow(&s->fieldView3D);
-    glutReshapeFunc(window3DReshaped);
-}
-
 }  // namespace
+
+// ---- Composing the windows
 
 int composeWindows(AppState* state, const char* programDirectory) {
     artworkDirectory = programDirectory;
@@ -315,8 +295,16 @@ int composeWindows(AppState* state, const char* programDirectory) {
     const Layout layout = computeLayout(layoutInputOf(art, state->video));
 
     composeMainWindow(state, art, layout);
-    composeFieldWindow(state, art, layout);
-    compose3DWindow(state, art, layout);
+    // The field windows: one view each, which their reshape handlers keep centred at
+    // its first aspect.
+    createToolWindow(layout.fieldWindow, "football field");
+    makeSceneView(state, &state->fieldView, layout.fieldView, "field", drawFieldView,
+                  &state->fieldTexture, art.field);
+    glutReshapeFunc(fieldWindowReshaped);
+    createToolWindow(layout.window3D, "3D view of football field");
+    makeSceneView(state, &state->fieldView3D, layout.fieldView3D, "3D view of the field",
+                  draw3DView, &state->fieldTexture3D, art.field3D);
+    glutReshapeFunc(window3DReshaped);
 
     if (missingPictures > 0)
         std::printf("%d picture%s not loaded: the widgets concerned show no artwork\n",
