@@ -9,9 +9,6 @@ namespace {
 
 constexpr int ESC_KEY = 27;
 
-void playPauseKey(AppState* state) {
-    playPause(state);
-}
 void nextPlayerKey(AppState* state) {
     selectNeighbourPlayer(state, 1);
 }
@@ -28,7 +25,7 @@ KeyTable buildKeyTable() {
     KeyTable table{};
     auto bind = [&table](int key, KeyCommand command) { table[key - KEY_TABLE_FIRST] = command; };
     bind(ESC_KEY, exitProgram);
-    bind(' ', playPauseKey);
+    bind(' ', playPause);
     bind(',', previousFrameCommand);
     bind('<', previousFrameCommand);
     bind('.', nextFrameCommand);
