@@ -166,11 +166,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     initToolkit(&argc, argv);
-    for (PlayerTrack& track : app.tracks) initTrack(&track);
-    app.scene.tracks = app.tracks;
-    app.scene.registration = &app.registration;
-    app.scene.videoWidth = app.video.videoWidth;
-    app.scene.videoHeight = app.video.videoHeight;
+    prepareScene(&app);
     composeWindows(&app, ANNOTATE_ARTWORK_DIR);
 
     setIdleCallback(&app.timeline, timedTimelineIdle);

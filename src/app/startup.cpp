@@ -18,6 +18,14 @@ void exitAfterPrompt(FILE* stream) {
     std::exit(STARTUP_FAILURE_EXIT);
 }
 
+void prepareScene(AppState* state) {
+    for (PlayerTrack& track : state->tracks) initTrack(&track);
+    state->scene.tracks = state->tracks;
+    state->scene.registration = &state->registration;
+    state->scene.videoWidth = state->video.videoWidth;
+    state->scene.videoHeight = state->video.videoHeight;
+}
+
 int runSetup(const CommandLine& names) {
     if (!openVideo(&app.video, names.videoFileName, FRAME_PIXEL_FORMAT)) exitAfterPrompt(stdout);
 
@@ -33,13 +41,7 @@ int runSetup(const CommandLine& names) {
             "the others\n",
             app.registration.count, app.video.nFrames);
 
-    for (PlayerTrack& track : app.tracks) initTrack(&track);
-
-    app.scene.tracks = app.tracks;
-    app.scene.registration = &app.registration;
-    app.scene.videoWidth = app.video.videoWidth;
-    app.scene.videoHeight = app.video.videoHeight;
-
+    prepareScene(&app);
     composeWindows(&app, names.programDirectory);
     runWindows();
 
