@@ -106,7 +106,7 @@ int writeRegistrationFile(const std::string& path, const DemoMatch& match) {
     }
     const bool closed = std::fclose(file.release()) == 0;
     if (!ok || !closed) {
-        std::printf("can't close the file %s!\n", path.c_str());
+        std::printf(ok ? "can't close the file %s!\n" : "can't write the file %s!\n", path.c_str());
         return 0;
     }
     return 1;
