@@ -74,7 +74,6 @@ void DecodeIndexBuilder::addPacket(const PacketInfo& packet) {
 void DecodeIndexBuilder::addFrame(int64_t time, bool intra) {
     const int frame = static_cast<int>(frameTimes.size());
     frameTimes.push_back(time);
-    frameIsKey.push_back(intra);
     // The intra frame came out of one of the key packets fed since the last one;
     // the earliest of them is the safe start (a container may also flag the
     // placeholder packets of packed B-frames as key).

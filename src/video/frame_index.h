@@ -61,11 +61,10 @@ bool buildIndexFromPackets(const std::vector<PacketInfo>& packets, FrameIndex* i
 // Collects a decoding pass from the first packet: every packet fed to the decoder
 // and every frame it delivered, in the order they happened.
 struct DecodeIndexBuilder {
-    std::vector<PacketInfo> packets;
-    std::vector<int64_t> frameTimes;
-    std::vector<bool> frameIsKey;
-    std::vector<int> pendingKeys;  // key packets fed since the last intra frame came out
-    std::vector<SeekPoint> seekPoints;
+    std::vector<PacketInfo> packets;    // every packet fed, in decode order
+    std::vector<int64_t> frameTimes;    // per delivered frame: its time stamp or NO_TIME
+    std::vector<int> pendingKeys;       // key packets fed since the last intra frame came out
+    std::vector<SeekPoint> seekPoints;  // one per intra frame that a key packet started
 
     void addPacket(const PacketInfo& packet);
     // A delivered frame: its time stamp (NO_TIME if none) and whether it is intra-coded.
