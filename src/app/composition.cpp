@@ -16,16 +16,17 @@
 #include "widgets/bitmap_font.h"
 #include "widgets/image_file.h"
 
-const char* const HELP_LINES[HELP_LINE_COUNT] = {
+// ---- Pictures
+
+namespace {
+
+// The help text, line by line.
+const char* const HELP_LINES[] = {
     "'space' : play/pause",        "'>' : next frame",         "'<' : previous frame",
     "'m' : next key frame",        "'n' : previous key frame", "'r' : delete key",
     "'p' : next player",           "'o' : previous player",    "'s' : show player numbers",
     "'f' : flip camera direction", "'h' : open/close help",    "'Esc' : exit program",
 };
-
-// ---- Pictures
-
-namespace {
 
 constexpr int CONTROL_ALPHA_THRESHOLD = 50;  // dark corners of the control pictures turn clear
 constexpr int HELP_INDENT = 3;               // pixels left of each help line

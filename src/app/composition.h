@@ -4,10 +4,6 @@
 
 #include "app/app_state.h"
 
-// The twelve lines of the help text, in order.
-constexpr int HELP_LINE_COUNT = 12;
-extern const char* const HELP_LINES[HELP_LINE_COUNT];
-
 // Creates the main window, the "football field" window and the "3D view of football
 // field" window, in this order, with their widgets, from the state's opened video and
 // scene. Artwork comes from programDirectory + "/textures/<name>.png"; a picture that
