@@ -21,6 +21,7 @@ struct PlayerFigure {
     bool inFront;      // false when the player is behind the camera (nothing is drawn)
 };
 
+// Where player stands in frame's image, through that frame's camera.
 PlayerFigure playerFigure(const DemoMatch& match, int frame, int player);
 
 // Textures and scratch images kept from one frame to the next.
@@ -29,7 +30,7 @@ struct DemoRenderer {
     cv::Mat standTexture;   // crowd on the far stand
     cv::Mat boardTexture;   // the advertising boards
     cv::Mat mask;           // supersampled coverage scratch
-    DemoRenderer();
+    DemoRenderer();         // draws the textures
 };
 
 // Draws frame `frame` of the match into image (allocated as CV_8UC3 of the match's

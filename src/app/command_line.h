@@ -7,12 +7,13 @@
 constexpr int FILE_NAME_SIZE = 1024;  // every command-line name buffer, terminator included
 constexpr int STATE_NAME_SIZE = 512;  // the state's copies of the video, save and load names
 
+// The names start-up works with, each NUL-terminated.
 struct CommandLine {
-    char videoFileName[FILE_NAME_SIZE] = {};
-    char registrationFileName[FILE_NAME_SIZE] = {};
-    char saveFileName[FILE_NAME_SIZE] = {};
-    char loadFileName[FILE_NAME_SIZE] = {};
-    char programDirectory[FILE_NAME_SIZE] = {};  // without a trailing separator
+    char videoFileName[FILE_NAME_SIZE] = {};         // argument 1, shorter than STATE_NAME_SIZE
+    char registrationFileName[FILE_NAME_SIZE] = {};  // argument 2, or the video's with ".reg"
+    char saveFileName[FILE_NAME_SIZE] = {};          // argument 3, or the video's with ".dat"
+    char loadFileName[FILE_NAME_SIZE] = {};          // argument 4, or the save name
+    char programDirectory[FILE_NAME_SIZE] = {};      // the artwork's base; no trailing separator
 };
 
 enum class CommandLineResult {

@@ -16,16 +16,17 @@ struct AVFrame;
 struct SwsContext;
 
 struct FrameDecoder {
-    AVFormatContext* format = nullptr;
-    AVCodecContext* codec = nullptr;
-    AVPacket* packet = nullptr;  // the packet to send next, while hasPacket
+    AVFormatContext* format = nullptr;  // the demuxer, owned
+    AVCodecContext* codec = nullptr;    // the decoder, owned; replaced by reopenCodec
+    AVPacket* packet = nullptr;         // the packet to send next, while hasPacket
     bool hasPacket = false;
     bool endSent = false;          // the demuxer ran dry and the decoder was told
     AVFrame* frame = nullptr;      // the frame decodeNextFrame delivered last
     AVFrame* converted = nullptr;  // conversion target: BGR at width x height, aligned rows
-    SwsContext* scaler = nullptr;
+    SwsContext* scaler = nullptr;  // the converter to BGR, owned
+    // What scaler was made for: source pixel format (-1 none), size and full range flag.
     int scalerFormat = -1, scalerWidth = 0, scalerHeight = 0, scalerFullRange = -1;
-    int streamIndex = -1;
+    int streamIndex = -1;                        // the video stream's index in the file
     int width = 0, height = 0;                   // size of the converted frames, pixels
     bool byteSeekFirst = false;                  // the container seeks exactly by byte, not by time
     std::vector<PacketInfo>* sentLog = nullptr;  // when set, every packet sent to the decoder
@@ -37,6 +38,7 @@ struct FrameDecoder {
 // Opens the file's video stream and its decoder; threads 0 lets FFmpeg choose.
 // On failure fills problem with one line (without a line end) and returns false.
 bool openFrameDecoder(FrameDecoder* decoder, const char* fileName, std::string* problem);
+// Frees everything the decoder holds; it is closed (default values) afterwards.
 void closeFrameDecoder(FrameDecoder* decoder);
 // Replaces the decoder context: threads as above; pixels false skips the work that
 // only makes pixels (for a pass that needs the frames' order and times alone).
@@ -45,7 +47,7 @@ bool reopenCodec(FrameDecoder* decoder, int threads, bool pixels);
 // Reads the next packet of the video stream into decoder->packet without decoding;
 // false at the end of the file.
 bool readVideoPacket(FrameDecoder* decoder);
-PacketInfo describePacket(const AVPacket* packet);
+PacketInfo describePacket(const AVPacket* packet);  // the packet's place, size, times and flags
 
 // Positions the demuxer so that the next packet fed is the seek point's packet and
 // empties the decoder. Falls back from a seek by time to one by byte and to the
@@ -55,7 +57,7 @@ bool positionAtSeekPoint(FrameDecoder* decoder, const FrameIndex& index, int see
 // Feeds packets until a frame comes out: 1 with it in decoder->frame, 0 at the end.
 int decodeNextFrame(FrameDecoder* decoder);
 int64_t frameTime(const AVFrame* frame);  // pts, else the decoder's best guess, else NO_TIME
-bool frameIsIntra(const AVFrame* frame);
+bool frameIsIntra(const AVFrame* frame);  // a key frame or an I picture
 
 // Converts decoder->frame into width * height * 3 bytes at pixels: BGR, rows tightly
 // packed, bottom row first. False when the frame's pixel format cannot be converted.
