@@ -31,10 +31,13 @@ void rewindFrames(FrameRange* range) {
 }
 
 int setCurrentFrame(FrameRange* range, uint32_t flags, int frame) {
-    if (flags & OBJ_LOOP) {
+    const long long n = frameRangeLength(range);
+    if (n <= 0) {
+        // A range without frames (a video that reported none) has only its first.
+        range->currentFrame = range->firstFrame;
+    } else if (flags & OBJ_LOOP) {
         // The remainder keeps the sign of its dividend, so wrap it into 0..n-1
         // once more: a frame far below the range must not land before it.
-        const long long n = frameRangeLength(range);
         long long offset = (static_cast<long long>(frame) - range->firstFrame) % n;
         if (offset < 0) offset += n;
         range->currentFrame = range->firstFrame + static_cast<int>(offset);

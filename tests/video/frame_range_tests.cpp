@@ -35,6 +35,11 @@ TEST(FrameRange, SetCurrentFrameWrapsWithLoop) {
     EXPECT_EQ(setCurrentFrame(&shifted, OBJ_LOOP, 20), 10);
     EXPECT_EQ(setCurrentFrame(&shifted, OBJ_LOOP, 9), 19);
     EXPECT_EQ(setCurrentFrame(&shifted, OBJ_LOOP, -5), 15);
+
+    // A range without frames has nothing to wrap into (and no remainder to take).
+    FrameRange empty = range(0, -1, 0);
+    EXPECT_EQ(setCurrentFrame(&empty, OBJ_LOOP, 5), 0);
+    EXPECT_EQ(setCurrentFrame(&empty, 0, -5), 0);
 }
 
 TEST(FrameRange, SetCurrentFrameClampsWithoutLoop) {
