@@ -16,10 +16,6 @@ int extent(int a, int b) {
     return static_cast<int>(std::llabs(static_cast<long long>(a) - b));
 }
 
-double blend(double w, double a, double b) {
-    return w * a + (1.0 - w) * b;
-}
-
 }  // namespace
 
 DragRect dragRectBetween(int pointerX, int pointerY, int buttonX, int buttonY, int originX,
@@ -43,14 +39,7 @@ bool trackPositionAt(PlayerTrack* track, int frame, KeyFrame* out) {
     KeyNode* k1 = nextKey(track, k0);
     if (k1 == nullptr || keyFrameOf(k1) == nullptr) return false;
     const KeyFrame& b = *keyFrameOf(k1);
-    const double w = keyWeight(track, k0, frame);
-    out->flags = a.flags;
-    out->feetX = blend(w, a.feetX, b.feetX);
-    out->feetY = blend(w, a.feetY, b.feetY);
-    out->rectX = blend(w, a.rectX, b.rectX);
-    out->rectY = blend(w, a.rectY, b.rectY);
-    out->rectWidth = blend(w, a.rectWidth, b.rectWidth);
-    out->rectHeight = blend(w, a.rectHeight, b.rectHeight);
+    *out = blendKeyFrames(keyWeight(track, k0, frame), a, b);
     return true;
 }
 

@@ -18,5 +18,22 @@ struct KeyFrame {
     double rectHeight = 0.0;
 };
 
+// The value w of the way from b to a: w * a + (1 - w) * b. With w = keyWeight of a's key
+// at a frame, and b the next key's value, this is the track's value there.
+inline double blendValue(double w, double a, double b) {
+    return w * a + (1.0 - w) * b;
+}
+
+// blendValue of every position field of two keys; the flags are a's.
+inline KeyFrame blendKeyFrames(double w, const KeyFrame& a, const KeyFrame& b) {
+    return KeyFrame{a.flags,
+                    blendValue(w, a.feetX, b.feetX),
+                    blendValue(w, a.feetY, b.feetY),
+                    blendValue(w, a.rectX, b.rectX),
+                    blendValue(w, a.rectY, b.rectY),
+                    blendValue(w, a.rectWidth, b.rectWidth),
+                    blendValue(w, a.rectHeight, b.rectHeight)};
+}
+
 // Lists release owned payloads without knowing their type.
 static_assert(std::is_trivially_destructible_v<KeyFrame>);

@@ -148,7 +148,14 @@ void startCursor(PlayerCursor* cursor, PlayerTrack* track) {
     cursor->k1 = firstKey(track);
 }
 
-// Fills s with the player's line at frame; false when the player has no position
+// A position as a line of the file: the y values measured downward from the top edge.
+FrameSample sampleOf(const KeyFrame& v, int32_t flags, int videoHeight) {
+    return FrameSample{
+        flags,       v.feetX,     videoHeight - v.feetY, v.rectX, videoHeight - v.rectY,
+        v.rectWidth, v.rectHeight};
+}
+
+// Fills out with the player's line at frame; false when the player has no position
 // there. A key's line is written whatever the sign of its flags (a hand-made file may
 // hold a negative flag with bit value 1, even -1), so every block's count equals its
 // lines and the key survives the next load.
@@ -158,30 +165,16 @@ bool sampleAt(PlayerCursor* c, int frame, int videoHeight, FrameSample* out) {
         c->k1 = nextKey(c->track, c->k0);
         if (c->k1 != nullptr) c->r = 1.0 / (c->k1->frame - c->k0->frame);
     }
-    FrameSample& s = *out;
     if (c->k0 == nullptr) return false;
     const KeyFrame& a = *keyFrameOf(c->k0);
     if (c->k0->frame == frame) {
-        s.flags = a.flags | KEY_FLAG_KEY;
-        s.feetX = a.feetX;
-        s.feetY = videoHeight - a.feetY;
-        s.rectX = a.rectX;
-        s.rectY = videoHeight - a.rectY;
-        s.rectWidth = a.rectWidth;
-        s.rectHeight = a.rectHeight;
+        *out = sampleOf(a, a.flags | KEY_FLAG_KEY, videoHeight);
         return true;
     }
     if (c->k1 == nullptr) return false;  // after the last key
-    const KeyFrame& b = *keyFrameOf(c->k1);
     const double t = (frame - c->k0->frame) * c->r;
-    const double w = 1 - t;
-    s.flags = KEY_FLAG_INTERPOLATED;
-    s.feetX = w * a.feetX + (1 - w) * b.feetX;
-    s.feetY = videoHeight - (w * a.feetY + (1 - w) * b.feetY);
-    s.rectX = w * a.rectX + (1 - w) * b.rectX;
-    s.rectY = videoHeight - (w * a.rectY + (1 - w) * b.rectY);
-    s.rectWidth = w * a.rectWidth + (1 - w) * b.rectWidth;
-    s.rectHeight = w * a.rectHeight + (1 - w) * b.rectHeight;
+    *out =
+        sampleOf(blendKeyFrames(1 - t, a, *keyFrameOf(c->k1)), KEY_FLAG_INTERPOLATED, videoHeight);
     return true;
 }
 

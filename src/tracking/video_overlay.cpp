@@ -17,10 +17,6 @@ VideoPoint centreOf(const KeyFrame* key) {
     return {key->rectX, key->rectY};
 }
 
-double blend(double w, double a, double b) {
-    return w * a + (1.0 - w) * b;
-}
-
 // w * a + (1 - w) * b of two key points, each carried from its key's frame to frame.
 // A point of weight 0 plays no part and is not carried, so a key without a record
 // does not hide a position that does not depend on it.
@@ -29,7 +25,7 @@ bool blendCarried(const Scene* scene, int frame, double w, const KeyNode* ka, Vi
     VideoPoint pa, pb;
     if (w != 0.0 && !carryPoint(scene, ka->frame, frame, a, &pa)) return false;
     if (w != 1.0 && !carryPoint(scene, kb->frame, frame, b, &pb)) return false;
-    *out = {blend(w, pa.x, pb.x), blend(w, pa.y, pb.y)};
+    *out = {blendValue(w, pa.x, pb.x), blendValue(w, pa.y, pb.y)};
     return true;
 }
 
@@ -68,8 +64,8 @@ bool interpolatedRect(const Scene* scene, const KeyNode* k0, const KeyNode* k1, 
     if (!blendCarried(scene, frame, w, k0, centreOf(a), k1, centreOf(b), &centre)) return false;
     out->cx = centre.x;
     out->cy = centre.y;
-    out->halfWidth = blend(w, a->rectWidth, b->rectWidth) * 0.5;
-    out->halfHeight = blend(w, a->rectHeight, b->rectHeight) * 0.5;
+    out->halfWidth = blendValue(w, a->rectWidth, b->rectWidth) * 0.5;
+    out->halfHeight = blendValue(w, a->rectHeight, b->rectHeight) * 0.5;
     return true;
 }
 
@@ -145,7 +141,7 @@ void buildPlainMarks(const Scene* scene, PlayerTrack* track, PlainMarks* out) {
     const double w = keyWeight(track, k0, frame);
     out->hasRect = interpolatedRect(scene, k0, k1, w, frame, &out->rect);
     out->hasFeet = true;
-    out->feet = {blend(w, a->feetX, b->feetX), blend(w, a->feetY, b->feetY)};
+    out->feet = {blendValue(w, a->feetX, b->feetX), blendValue(w, a->feetY, b->feetY)};
 }
 
 bool videoLabel(const Scene* scene, int player, VideoLabel* out) {
