@@ -30,14 +30,14 @@ void dragFeetPoint(const DragRect& drag, int* fx, int* fy) {
 
 bool trackPositionAt(PlayerTrack* track, int frame, KeyFrame* out) {
     KeyNode* k0 = seekKey(track, frame);
-    if (k0 == nullptr || keyFrameOf(k0) == nullptr) return false;
+    if (k0 == nullptr) return false;
     const KeyFrame& a = *keyFrameOf(k0);
     if (k0->frame == frame) {
         *out = a;
         return true;
     }
     KeyNode* k1 = nextKey(track, k0);
-    if (k1 == nullptr || keyFrameOf(k1) == nullptr) return false;
+    if (k1 == nullptr) return false;
     const KeyFrame& b = *keyFrameOf(k1);
     *out = blendKeyFrames(keyWeight(track, k0, frame), a, b);
     return true;

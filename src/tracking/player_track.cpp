@@ -73,6 +73,7 @@ void clearTrack(PlayerTrack* track) {
 }
 
 KeyNode* addKey(PlayerTrack* track, KeyFrame* keyFrame, int bits, int frame) {
+    if (keyFrame == nullptr) return nullptr;
     KeyNode* node = new (std::nothrow) KeyNode;
     if (node == nullptr) return nullptr;
     node->bits = bits | NODE_OWNS_NODE;

@@ -68,8 +68,9 @@ void initTrack(PlayerTrack* track);
 void clearTrack(PlayerTrack* track);
 // Inserts keyFrame at frame with ownership `bits | NODE_OWNS_NODE` (pass
 // NODE_OWNS_PAYLOAD: the node then owns keyFrame), replacing and freeing a key already
-// on that frame. The cursor ends on the new key. Returns it, or null when the node
-// cannot be allocated (track unchanged, keyFrame still the caller's).
+// on that frame. The cursor ends on the new key. Returns it, or null when keyFrame is
+// null or the node cannot be allocated (track unchanged, keyFrame still the caller's):
+// every key of a track has its KeyFrame.
 KeyNode* addKey(PlayerTrack* track, KeyFrame* keyFrame, int bits, int frame);
 // Moves source's keys to track, freeing the keys track had; source is left empty. Both
 // cursors go to their head sentinels; selection entries stay.

@@ -59,7 +59,6 @@ bool interpolatedRect(const Scene* scene, const KeyNode* k0, const KeyNode* k1, 
     if (k0 == nullptr || k1 == nullptr) return false;
     const KeyFrame* a = keyFrameOf(k0);
     const KeyFrame* b = keyFrameOf(k1);
-    if (a == nullptr || b == nullptr) return false;
     VideoPoint centre;
     if (!blendCarried(scene, frame, w, k0, centreOf(a), k1, centreOf(b), &centre)) return false;
     out->cx = centre.x;
@@ -82,7 +81,6 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
     for (KeyNode* key = firstKey(track); key != nullptr && key->frame <= frame;
          key = nextKey(track, key)) {
         const KeyFrame* k = keyFrameOf(key);
-        if (k == nullptr) continue;
         last = key;
         TrailStep step;
         VideoPoint feet;
@@ -106,7 +104,7 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
     }
 
     KeyNode* next = last != nullptr ? nextKey(track, last) : nullptr;
-    if (next == nullptr || keyFrameOf(next) == nullptr) return;
+    if (next == nullptr) return;
     const double w = keyWeight(track, last, frame);
     const KeyFrame* a = keyFrameOf(last);
     const KeyFrame* b = keyFrameOf(next);
@@ -126,10 +124,10 @@ void buildPlainMarks(const Scene* scene, PlayerTrack* track, PlainMarks* out) {
     if (scene == nullptr || track == nullptr) return;
     const int frame = sceneFrame(scene);
     KeyNode* k0 = seekKey(track, frame);
-    if (k0 == nullptr || keyFrameOf(k0) == nullptr) return;
+    if (k0 == nullptr) return;
     const KeyFrame* a = keyFrameOf(k0);
     KeyNode* k1 = nextKey(track, k0);
-    if (k1 == nullptr || keyFrameOf(k1) == nullptr) {
+    if (k1 == nullptr) {
         // After the last key its drawing stays as it was on its own frame.
         out->hasRect = true;
         out->rect = keyRect(a);
@@ -150,7 +148,7 @@ bool videoLabel(const Scene* scene, int player, VideoLabel* out) {
     PlayerTrack* track = &scene->tracks[player];
     const int frame = sceneFrame(scene);
     KeyNode* key = seekKey(track, frame);
-    if (key == nullptr || keyFrameOf(key) == nullptr) return false;
+    if (key == nullptr) return false;
     KeyNode* next = nextKey(track, key);
     if (next == nullptr && key->frame != frame) return false;
 

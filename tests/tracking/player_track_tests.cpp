@@ -163,6 +163,11 @@ TEST(PlayerTrack, AddKeyKeepsOrderAndReplacesSameFrame) {
     KeyNode* early = add(&t.track, -5);
     EXPECT_EQ(firstKey(&t.track), early);
     EXPECT_EQ(t.track.keys.count, count + 1);
+
+    // A key without a position is refused: every key has its KeyFrame.
+    EXPECT_EQ(addKey(&t.track, nullptr, NODE_OWNS_PAYLOAD, expected[5]), nullptr);
+    EXPECT_EQ(t.track.keys.count, count + 1);
+    EXPECT_NE(keyFrameOf(seekKey(&t.track, expected[5])), nullptr);
 }
 
 TEST(PlayerTrack, ClearAndReplaceKeysKeepSelection) {
