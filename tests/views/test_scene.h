@@ -19,7 +19,8 @@ inline Homography scaleHomography(double s) {
 }
 
 struct TestScene {
-    PlayerTrack tracks[PLAYER_COUNT];
+    TrackSet trackSet;
+    PlayerTrack* tracks = trackSet.tracks;
     std::vector<Homography> homographies;
     Registration registration;
     FrameRange frames;
@@ -27,7 +28,6 @@ struct TestScene {
 
     // Records for frames 0..recordCount-1, all identity; a range of frameCount frames.
     explicit TestScene(int recordCount, int frameCount = 1000) {
-        for (PlayerTrack& track : tracks) initTrack(&track);
         homographies.assign(recordCount, identityHomography());
         registration.homographies = homographies.empty() ? nullptr : homographies.data();
         registration.count = recordCount;
@@ -37,9 +37,6 @@ struct TestScene {
         scene.frames = &frames;
         scene.videoWidth = 800;
         scene.videoHeight = 400;
-    }
-    ~TestScene() {
-        for (PlayerTrack& track : tracks) clearTrack(&track);
     }
     TestScene(const TestScene&) = delete;
     TestScene& operator=(const TestScene&) = delete;

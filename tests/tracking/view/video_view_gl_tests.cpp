@@ -94,13 +94,7 @@ class VideoViewGlTest : public ::testing::Test {
     }
     // As the window's display does before its walk, then the view's display callback.
     void draw() {
-        clearTestWindow(0, 0, 0);
-        glViewport(0, 0, kWindowW, kWindowH);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        beginTestFrame(kWindowW, kWindowH, 0, 0, 0);
         EXPECT_EQ(drawVideoView(&view), 1);
     }
     // Pointer events at video positions, as GLUT reports them (window pixels, y down).
