@@ -14,7 +14,7 @@ import tempfile
 sys.dont_write_bytecode = True  # no cache files in the source tree
 import time
 
-from e2e_support import (Failure, Image, Layout, Program, Window, click, click_rect,
+from e2e_support import (summary, Failure, Image, Layout, Program, Window, click, click_rect,
                          decode_frames, drag, find_window, key, log, make_clip, mean_difference,
                          reshaped, run, wait_until, write_registration)
 
@@ -345,11 +345,7 @@ def main():
             if failures:
                 s.program.report()
         shutil.rmtree(folder, ignore_errors=True)
-    if failures:
-        log("%d check(s) failed" % len(failures))
-        return 1
-    log("all checks passed")
-    return 0
+    return summary(failures)
 
 
 if __name__ == "__main__":

@@ -14,7 +14,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache files in the source tree
 
-from e2e_support import (Failure, Image, Layout, Program, click_rect, decode_frames, drag,
+from e2e_support import (summary, Failure, Image, Layout, Program, click_rect, decode_frames, drag,
                          find_window, key, log, make_clip, mean_difference, wait_until,
                          write_registration)
 
@@ -157,11 +157,7 @@ def main():
                 log("FAIL: " + str(e))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    if failures:
-        log("%d check(s) failed" % len(failures))
-        return 1
-    log("all checks passed")
-    return 0
+    return summary(failures)
 
 
 if __name__ == "__main__":

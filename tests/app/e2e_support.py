@@ -301,3 +301,12 @@ class Program:
         sys.stderr.write("--- program stdout (last 40 lines)\n")
         sys.stderr.write("\n".join(self.stdout().splitlines()[-40:]) + "\n")
         sys.stderr.write("--- program stderr\n" + self.stderr()[-4000:] + "\n")
+
+
+def summary(failures):
+    """The script's exit code after its checks: 1 when any failed."""
+    if failures:
+        log("%d check(s) failed" % len(failures))
+        return 1
+    log("all checks passed")
+    return 0

@@ -65,3 +65,12 @@ bool nearColour(Rgb actual, Rgb expected, int tolerance) {
            std::abs(actual.g - expected.g) <= tolerance &&
            std::abs(actual.b - expected.b) <= tolerance;
 }
+
+void fillTestUnitSquare() {
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(1.0f, 0.0f);
+    glVertex2f(1.0f, 1.0f);
+    glVertex2f(0.0f, 1.0f);
+    glEnd();
+}

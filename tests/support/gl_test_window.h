@@ -24,3 +24,5 @@ void beginTestFrame(int w, int h, float r, float g, float b);
 Rgb readPixel(int x, int y);
 // True when every channel differs by at most `tolerance`.
 bool nearColour(Rgb actual, Rgb expected, int tolerance = 2);
+// Fills the unit square (0, 0)-(1, 1) in the current colour.
+void fillTestUnitSquare();

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "gl_driver_pin.h"
+#include "gl_test_window.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -79,12 +80,7 @@ int drawPatch(InterfaceObject* object) {
                                                     : 1.0f;
     glViewport(object->x, object->y, object->w, object->h);
     glColor3f(patch->colour.r * shade, patch->colour.g * shade, patch->colour.b * shade);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(1.0f, 0.0f);
-    glVertex2f(1.0f, 1.0f);
-    glVertex2f(0.0f, 1.0f);
-    glEnd();
+    fillTestUnitSquare();
     return 1;
 }
 

@@ -27,12 +27,7 @@ int drawPatch(InterfaceObject* object) {
     const Patch* patch = static_cast<Patch*>(object);
     glViewport(patch->x, patch->y, patch->w, patch->h);
     glColor3ub(patch->colour.r, patch->colour.g, patch->colour.b);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(1.0f, 0.0f);
-    glVertex2f(1.0f, 1.0f);
-    glVertex2f(0.0f, 1.0f);
-    glEnd();
+    fillTestUnitSquare();
     return 1;
 }
 
