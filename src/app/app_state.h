@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "app/status_line.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/scene.h"
@@ -50,6 +51,8 @@ struct AppState {
     SwitchButton* editMode = nullptr;  // the modify switch that is on, or null
     double fieldAspect = -1.0;  // width / height of fieldView, fixed at its window's first reshape
     double aspect3D = -1.0;     // the same for fieldView3D
+
+    StatusLine status;  // shown in the main window
 };
 
 extern AppState app;
