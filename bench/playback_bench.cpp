@@ -68,7 +68,7 @@ int timedTimelineIdle(InterfaceObject* object) {
     if (figures.measuring) figures.idleWalks++;
     {
         Timer t(&figures.decode);
-        if (!playbackStep(&app)) return 1;
+        if (!playbackStep(&app, playbackClockSeconds())) return 1;
     }
     (void)object;
     redisplayAll();

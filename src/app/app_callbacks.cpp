@@ -2,10 +2,14 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/key_table.h"
 #include "app/layout.h"
+#include "app/screen_fit.h"
+#include "toolkit/event_dispatch.h"
 #include "toolkit/window.h"
 
 int applicationKeyHandler(InterfaceObject*, int key, int, int) {
@@ -70,42 +74,46 @@ int timelinePressed(InterfaceObject*, int x, int) {
 }
 
 int timelineIdle(InterfaceObject*) {
-    if (playbackStep(&app)) redisplayAll();
+    // Held, the timeline scrubs: the frame under the pointer is shown while dragging.
+    const bool changed =
+        isPressed(&app.timeline) ? timelineScrub(&app, getPointerX() - app.timeline.x) : false;
+    if (playbackStep(&app, playbackClockSeconds()) || changed) redisplayAll();
     return 1;
+}
+
+void mainWindowReshaped(Window*, int width, int height) {
+    // A window too small for the controls is given back the smallest size that holds them.
+    const Rect smallest = minimumMainWindow(app.layoutInput);
+    if (width < smallest.w || height < smallest.h) {
+        glutReshapeWindow(std::max(width, smallest.w), std::max(height, smallest.h));
+        return;
+    }
+    if (mainWindowResized(&app, width, height)) dumpLayoutIfAsked(&app);
 }
 
 namespace {
 
-// Mesa's software driver takes a window's new size only at the buffer swap after
-// the resize, so the first frame drawn after it still has the old size; a second
-// frame a moment later shows the whole window.
-constexpr unsigned RESIZE_FOLLOW_UP_MS = 50;
-
-void redrawWindow(int windowId) {
-    const int current = glutGetWindow();
-    if (windowWithId(windowId) == nullptr) return;
-    glutSetWindow(windowId);
-    glutPostRedisplay();
-    if (current > 0 && windowWithId(current) != nullptr) glutSetWindow(current);
-}
-
-void reshapeView(View* view, double* aspect, int width, int height) {
-    glViewport(0, 0, width, height);  // as GLUT's own reshape does
+void reshapeView(View* view, double* aspect, Rect* window, int width, int height) {
     Rect placed = reshapedViewRect(Rect{view->x, view->y, view->w, view->h}, aspect, width, height);
     view->x = placed.x;
     view->y = placed.y;
     view->w = placed.w;
     view->h = placed.h;
-    glutPostRedisplay();
-    glutTimerFunc(RESIZE_FOLLOW_UP_MS, redrawWindow, glutGetWindow());
+    window->w = width;
+    window->h = height;
+    dumpLayoutIfAsked(&app);
 }
 
 }  // namespace
 
-void fieldWindowReshaped(int width, int height) {
-    reshapeView(&app.fieldView, &app.fieldAspect, width, height);
+void fieldWindowReshaped(Window*, int width, int height) {
+    reshapeView(&app.fieldView, &app.fieldAspect, &app.layout.fieldWindow, width, height);
 }
 
-void window3DReshaped(int width, int height) {
-    reshapeView(&app.fieldView3D, &app.aspect3D, width, height);
+void window3DReshaped(Window*, int width, int height) {
+    reshapeView(&app.fieldView3D, &app.aspect3D, &app.layout.window3D, width, height);
+}
+
+void windowClosed(Window*) {
+    exitProgram(&app);
 }

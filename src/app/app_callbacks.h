@@ -3,6 +3,7 @@
 #pragma once
 
 #include "toolkit/interface_object.h"
+#include "toolkit/window.h"
 
 // Keyboard callback of the three window objects: the shortcut keys. Returns 1.
 int applicationKeyHandler(InterfaceObject* object, int key, int x, int y);
@@ -20,11 +21,17 @@ int modifySwitchReleased(InterfaceObject* object, int x, int y);
 int playerButtonReleased(InterfaceObject* object, int x, int y);
 
 // The timeline's press callback (jump to the frame under the pointer) and idle
-// callback (one playback step, then a redraw of every window).
+// callback (while held, the frame under the pointer; else one playback step; then a
+// redraw of every window).
 int timelinePressed(InterfaceObject* object, int x, int y);
 int timelineIdle(InterfaceObject* object);
 
-// GLUT reshape callbacks of the "football field" and "3D view of football field"
-// windows: their view keeps its aspect and is centred.
-void fieldWindowReshaped(int width, int height);
-void window3DReshaped(int width, int height);
+// Reshape callbacks. The main window lays its widgets out again for the new size;
+// the "football field" and "3D view of football field" windows keep their view's
+// aspect and centre it.
+void mainWindowReshaped(Window* window, int width, int height);
+void fieldWindowReshaped(Window* window, int width, int height);
+void window3DReshaped(Window* window, int width, int height);
+// A window was closed with the window manager: the program ends as after Esc, so that
+// no window is left alone.
+void windowClosed(Window* window);

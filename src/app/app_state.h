@@ -3,6 +3,8 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "app/layout.h"
+#include "app/playback_clock.h"
 #include "app/status_line.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
@@ -52,7 +54,11 @@ struct AppState {
     double fieldAspect = -1.0;  // width / height of fieldView, fixed at its window's first reshape
     double aspect3D = -1.0;     // the same for fieldView3D
 
-    StatusLine status;  // shown in the main window
+    StatusLine status;  // shown in the main window, in layout.statusLine
+
+    LayoutInput layoutInput;  // the video and picture sizes and the screen, for relayouts
+    Layout layout;            // where everything is now: the display scale, the status strip
+    PlaybackClock playback;   // which frame is due while playing
 };
 
 extern AppState app;

@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,16 +29,31 @@ void playPause(AppState* state) {
     }
 }
 
-bool playbackStep(AppState* state) {
+void playPauseKey(AppState* state) {
+    playPause(state);
+    toggleFlags(&state->playButton, OBJ_SWITCHED_ON);
+}
+
+bool playbackStep(AppState* state, double nowSeconds) {
     Timeline* timeline = &state->timeline;
-    if (!isPlaying(timeline) || isPressed(timeline)) return false;
-    readNextFrame(&state->video);
+    if (!isPlaying(timeline) || isPressed(timeline)) {
+        stopClock(&state->playback);
+        return false;
+    }
+    const int current = timeline->frames.currentFrame;
+    const int due = dueFrame(&state->playback, &state->video, current, nowSeconds);
+    if (due <= current) return false;
+    // Past the last frame the read fails and playback stops there.
+    const int target = std::max(current + 1, std::min(due, timeline->frames.lastFrame));
+    readFrameAhead(&state->video, target);
     if (state->video.frameImage != nullptr) {
         // The source reads into one buffer of its own; the panel only uploads it.
         setPanelPixels(&state->videoPanel, const_cast<unsigned char*>(state->video.frameImage));
-        playStep(&timeline->frames, timeline->flags);
+        setCurrentFrame(&timeline->frames, timeline->flags, target);
+        clockShowed(&state->playback, timeline->frames.currentFrame);
     } else {
         clearFlags(timeline, OBJ_PLAYING);
+        stopClock(&state->playback);
     }
     return true;
 }
@@ -138,6 +154,15 @@ void timelinePress(AppState* state, int x) {
     setCurrentFrame(&timeline->frames, timeline->flags,
                     timelineFrameAt(timeline->frames, timeline->w, x));
     seekToCurrentFrame(state);
+}
+
+bool timelineScrub(AppState* state, int x) {
+    Timeline* timeline = &state->timeline;
+    const int frame = timelineFrameAt(timeline->frames, timeline->w, x);
+    if (frame == timeline->frames.currentFrame) return false;
+    setCurrentFrame(&timeline->frames, timeline->flags, frame);
+    seekToCurrentFrame(state);
+    return true;
 }
 
 void toggleTrails(AppState* state) {

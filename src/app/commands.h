@@ -9,11 +9,17 @@
 // after the video has run out, rewinds to frame 0 and stays paused, so that the
 // next call plays. Leaves the play button's switch state alone.
 void playPause(AppState* state);
-// One playback step (the timeline's idle work): while playing and not held by the
-// mouse, reads the next frame, hands it to the video panel and advances the
-// timeline; stops playing when no frame comes. True when it did anything (a redraw
-// is due), false when paused or held.
-bool playbackStep(AppState* state);
+// Space: play/pause, and the play button's look switches as a click on it switches it.
+void playPauseKey(AppState* state);
+// One playback step (the timeline's idle work) at wall clock nowSeconds: while playing
+// and not held by the mouse, reads the frame due by the video's clock (skipping those
+// it is too late for), hands it to the video panel and moves the timeline there; stops
+// playing when no frame comes. True when it did anything (a redraw is due), false when
+// paused, held, or the frame on show is still due.
+bool playbackStep(AppState* state, double nowSeconds);
+// While the timeline is held, the frame under the pointer (x pixels from the
+// timeline's left edge) becomes the current one. True when the frame changed.
+bool timelineScrub(AppState* state, int x);
 
 // The timeline one frame back or forward (wrapping at the ends), and the video there.
 void previousFrameCommand(AppState* state);

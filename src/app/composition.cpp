@@ -8,6 +8,7 @@
 
 #include "app/app_callbacks.h"
 #include "app/layout.h"
+#include "app/screen_fit.h"
 #include "toolkit/window.h"
 #include "tracking/player_label.h"
 #include "views/field_view.h"
@@ -185,9 +186,10 @@ void makeButton(Button* button, ButtonConstructor construct, const Rect& r, cons
 }
 
 // A window of the tool, made current: the shortcut keys work in all three.
-void createToolWindow(const Rect& r, const char* title) {
+void createToolWindow(const Rect& r, const char* title, WindowReshapeCallback reshape) {
     Window* window = createWindow(r.x, r.y, r.w, r.h, title, TICKS_PER_SECOND);
     setKeyboardCallback(window, applicationKeyHandler);
+    window->reshape = reshape;
 }
 
 // A view of the scene over its field picture, added to the current window; the picture
@@ -206,7 +208,7 @@ void makeSceneView(AppState* s, View* view, const Rect& r, const char* name,
 // ---- Main window
 
 void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
-    createToolWindow(l.mainWindow, s->video.videoFileName);
+    createToolWindow(l.mainWindow, s->video.videoFileName, mainWindowReshaped);
 
     createPanel(&s->buttonBar, l.buttonBar.x, l.buttonBar.y, l.buttonBar.w, l.buttonBar.h,
                 "button bar", 0);
@@ -293,19 +295,26 @@ int composeWindows(AppState* state, const char* programDirectory) {
     missingPictures = 0;
     static Artwork art;  // the pixels stay with the textures for the whole run
     loadArtwork(&art);
-    const Layout layout = computeLayout(layoutInputOf(art, state->video));
+    state->layoutInput = layoutInputOf(art, state->video);
+    screenSize(&state->layoutInput.screenWidth, &state->layoutInput.screenHeight);
+    state->layout = computeLayout(state->layoutInput);
+    const Layout& layout = state->layout;
+    if (layout.displayScale < 1.0)
+        std::printf("display scale %g (screen %dx%d)\n", layout.displayScale,
+                    state->layoutInput.screenWidth, state->layoutInput.screenHeight);
 
     composeMainWindow(state, art, layout);
     // The field windows: one view each, which their reshape handlers keep centred at
     // its first aspect.
-    createToolWindow(layout.fieldWindow, "football field");
+    createToolWindow(layout.fieldWindow, "football field", fieldWindowReshaped);
     makeSceneView(state, &state->fieldView, layout.fieldView, "field", drawFieldView,
                   &state->fieldTexture, art.field);
-    glutReshapeFunc(fieldWindowReshaped);
-    createToolWindow(layout.window3D, "3D view of football field");
+    createToolWindow(layout.window3D, "3D view of football field", window3DReshaped);
     makeSceneView(state, &state->fieldView3D, layout.fieldView3D, "3D view of the field",
                   draw3DView, &state->fieldTexture3D, art.field3D);
-    glutReshapeFunc(window3DReshaped);
+    // Closing any window ends the program as Esc does, so that none is left alone.
+    setWindowClosedHook(windowClosed);
+    dumpLayoutIfAsked(state);
 
     if (missingPictures > 0)
         std::printf("%d picture%s not loaded: the widgets concerned show no artwork\n",

@@ -25,7 +25,7 @@ KeyTable buildKeyTable() {
     KeyTable table{};
     auto bind = [&table](int key, KeyCommand command) { table[key - KEY_TABLE_FIRST] = command; };
     bind(ESC_KEY, exitProgram);
-    bind(' ', playPause);
+    bind(' ', playPauseKey);
     bind(',', previousFrameCommand);
     bind('<', previousFrameCommand);
     bind('.', nextFrameCommand);

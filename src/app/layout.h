@@ -1,6 +1,11 @@
 // Layout: where every window and widget of the tool goes, computed from the video's
-// frame size and the sizes of the artwork pictures. No GL: composition asks this
-// module and then creates what it says.
+// frame size, the sizes of the artwork pictures and the screen. No GL: composition
+// asks this module and then creates what it says.
+//
+// The video is shown at the display scale s <= 1, the largest that lets the three
+// windows lie on the screen side by side; at s = 1 with the field window below the
+// main window the arrangement is the tool's classic one, pixel for pixel. Controls,
+// player buttons and text stay at 1:1: only the video panel and the views scale.
 #pragma once
 
 #include "tracking/player_track.h"
@@ -25,6 +30,8 @@ struct LayoutInput {
     PictureSize load, save, deleteKey, modifyFeet, modifyRect;
     PictureSize smallField;                   // "small football field.png"
     PictureSize playerButtons[PLAYER_COUNT];  // default pictures, O1..O11 then D1..D11
+    int screenWidth = 0;  // the screen in pixels; 0 when unknown: the video at 1:1
+    int screenHeight = 0;
 };
 
 constexpr int TICKS_PER_SECOND = 30;  // frame timer rate of every window
@@ -34,7 +41,21 @@ constexpr int HELP_HEIGHT = 220;
 constexpr int WINDOW_3D_SIZE = 300;  // the 3D window is square
 constexpr int VIEW_3D_MARGIN = 4;    // the 3D view's distance from the window's edges
 
+// Room a window manager's frame takes around a window's client area: the title bar
+// above and a border on the other sides. The windows are placed so that their frames
+// neither overlap nor leave the screen.
+constexpr int WINDOW_TITLE_ROOM = 32;
+constexpr int WINDOW_BORDER_ROOM = 4;
+constexpr double MIN_DISPLAY_SCALE = 0.1;  // below this a video is not worth showing
+
+// Where the field windows go: the classic arrangement puts the field window below
+// the main window and the 3D window to its right; the column puts both right of the
+// main window, the 3D window on top, for videos too big for the classic one.
+enum WindowArrangement { FIELD_BELOW = 0, FIELD_COLUMN = 1 };
+
 struct Layout {
+    double displayScale = 1.0;  // video panel pixels per video pixel (videoPanel.w / VW)
+    WindowArrangement arrangement = FIELD_BELOW;
     Rect mainWindow, fieldWindow, window3D;  // screen position (top-left) and client size
     Rect buttonBar;
     Rect playButton, previousFrameButton, nextFrameButton, previousKeyButton, nextKeyButton;
@@ -45,12 +66,30 @@ struct Layout {
     Rect helpPanel;  // before fitting: the frame around it follows the fitted size
     Rect timeline;
     Rect fieldView, fieldView3D;
+    // A one-line text strip of the main window right of the button bar: it covers no
+    // control and no part of the video, and stays inside the window at every scale
+    // (it may be narrow, never negative).
+    Rect statusLine;
 };
 
-// Every rectangle of the three windows. Widgets are as large as their default
+// Every rectangle of the three windows at the largest display scale that fits the
+// screen (1:1 when the screen is unknown). Widgets are as large as their default
 // pictures; a missing picture gives a 0 x 0 widget and moves its neighbours only
 // by what the formulas make of 0.
 Layout computeLayout(const LayoutInput& input);
+// The layout with the video panel videoPanelWidth pixels wide (1 .. VW) and the
+// given arrangement; the windows are placed for the input's screen.
+Layout layoutAtWidth(const LayoutInput& input, int videoPanelWidth, WindowArrangement arrangement);
+// Whether every window's frame lies on the input's screen and no two frames overlap.
+bool layoutFitsScreen(const Layout& layout, const LayoutInput& input);
+
+// The main window's widgets after the window was resized to width x height: the
+// largest scale (<= 1) whose main window fits in that size. The field windows keep
+// their places. The main window's rectangle takes the given size.
+Layout relayoutMainWindow(const Layout& current, const LayoutInput& input, int width, int height);
+// The smallest main window that still holds every control, player button and the video
+// at the smallest scale: a resize below it is undone.
+Rect minimumMainWindow(const LayoutInput& input);
 
 // The "shortcuts" frame around the fitted help text: the text's rectangle with a
 // title bar on top.

@@ -24,6 +24,10 @@ constexpr int ESC_KEY = 27;  // ends the process with exit code 1 after the keyb
 constexpr int ROOT_LEVEL = -1;
 constexpr int WINDOW_LEVEL = -1;
 constexpr auto IDLE_SLEEP = std::chrono::milliseconds(1);
+// Mesa's software driver takes a window's new size only at the buffer swap after
+// the resize, so the first frame drawn after it still has the old size; a second
+// frame a moment later shows the whole window.
+constexpr unsigned RESIZE_FOLLOW_UP_MS = 50;
 
 bool rootInitialised = false;
 bool processEnding = false;  // GLUT destroys the windows left open when the process ends
@@ -92,14 +96,27 @@ void handleClose() {
     window->windowId = 0;
 }
 
-}  // namespace
-
-Window* createWindow(int x, int y, int w, int h, const char* title, float rate) {
-    // A program that did not call initToolkit gets GLUT initialised here.
+// A program that did not call initToolkit gets GLUT initialised here.
+void initToolkitIfNeeded() {
     int argc = 1;
     char name[] = "annotate";
     char* argv[] = {name, nullptr};
     initToolkit(&argc, argv);
+}
+
+}  // namespace
+
+bool screenSize(int* width, int* height) {
+    initToolkitIfNeeded();
+    *width = glutGet(GLUT_SCREEN_WIDTH);
+    *height = glutGet(GLUT_SCREEN_HEIGHT);
+    if (*width > 0 && *height > 0) return true;
+    *width = *height = 0;
+    return false;
+}
+
+Window* createWindow(int x, int y, int w, int h, const char* title, float rate) {
+    initToolkitIfNeeded();
     Window* window = new Window();
     if (!rootInitialised) {
         initObjectBasic(&_glutInterface, 0, 0, 0, 0, "interface", ROOT_LEVEL, nullptr);
@@ -132,6 +149,7 @@ Window* createWindow(int x, int y, int w, int h, const char* title, float rate) 
     glutMotionFunc(handleMotion);
     glutPassiveMotionFunc(handlePassiveMotion);
     glutIdleFunc(handleIdle);
+    glutReshapeFunc(handleReshape);
     glutCloseFunc(handleClose);
     return window;
 }
@@ -193,6 +211,29 @@ void handlePassiveMotion(int x, int y) {
     Window* window = currentWindowObject();
     if (!window) return;
     if (dispatchPassiveMotion(window, x, y)) redisplayAll();
+}
+
+namespace {
+
+void redrawWindow(int windowId) {
+    if (windowWithId(windowId) == nullptr) return;
+    const int current = glutGetWindow();
+    glutSetWindow(windowId);
+    glutPostRedisplay();
+    if (current > 0 && windowWithId(current) != nullptr) glutSetWindow(current);
+}
+
+}  // namespace
+
+void handleReshape(int width, int height) {
+    glViewport(0, 0, width, height);  // as GLUT's own reshape does
+    Window* window = currentWindowObject();
+    if (!window) return;
+    window->w = width;
+    window->h = height;
+    if (window->reshape) window->reshape(window, width, height);
+    glutPostRedisplay();
+    glutTimerFunc(RESIZE_FOLLOW_UP_MS, redrawWindow, window->windowId);
 }
 
 namespace {

@@ -7,11 +7,18 @@
 #include "toolkit/frame_timer.h"
 #include "toolkit/interface_object.h"
 
+struct Window;
+// Called after the window took a new client size (width x height pixels), before
+// the redraw that follows.
+using WindowReshapeCallback = void (*)(Window* window, int width, int height);
+
 // A window object: the top of its window's tree. Its rectangle is the screen
-// position and client size given at creation, its name the title, its level -1.
+// position given at creation and the current client size; its name is the title,
+// its level -1.
 struct Window : InterfaceObject {
     int windowId = 0;  // GLUT's id for the window (1, 2, 3 in creation order); 0 once closed
     FrameTimer timer;  // paces the idle walks while this window is current
+    WindowReshapeCallback reshape = nullptr;  // lays the tree out again after a resize
 };
 
 // Calls glutInit unless GLUT is initialised already, and keeps the process
@@ -24,6 +31,9 @@ void initToolkit(int* argc, char** argv);
 // table and makes it current. Prints "id: %d\n" with GLUT's id (and the root's
 // level on the first call). The window object lives for the whole run.
 Window* createWindow(int x, int y, int w, int h, const char* title, float rate);
+// The screen size in pixels as GLUT reports it (initialising GLUT when needed);
+// false, with 0 x 0, when it cannot tell.
+bool screenSize(int* width, int* height);
 // The window object of GLUT's current window, or null when there is none.
 Window* currentWindowObject();
 // Inserts `object` into the current window's tree (level order) and returns it;
@@ -54,6 +64,9 @@ void handleMotion(int x, int y);
 void handlePassiveMotion(int x, int y);
 void handleIdle();
 void ignoreMouseWheel(int wheel, int direction, int x, int y);  // wheel turns click nothing
+// A window took a new client size: the window object follows it (the pointer's y is
+// flipped against it), its reshape callback runs, and the whole window is redrawn.
+void handleReshape(int width, int height);
 // The frame of the display callback without the buffer swap: clear, unit-square
 // projection, display walk of `window`'s tree.
 void drawWindowFrame(Window* window);

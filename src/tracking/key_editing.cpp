@@ -1,5 +1,6 @@
 #include "tracking/key_editing.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -21,6 +22,24 @@ int extent(int a, int b) {
 DragRect dragRectBetween(int pointerX, int pointerY, int buttonX, int buttonY, int originX,
                          int originY) {
     return {pointerX - originX, pointerY - originY, buttonX - originX, buttonY - originY};
+}
+
+int panelToVideo(int offset, int panelSize, int videoSize) {
+    if (panelSize <= 0 || panelSize == videoSize) return offset;
+    // Floor division: offsets left of or below the panel stay on their side.
+    const int64_t numerator = (2 * static_cast<int64_t>(offset) + 1) * videoSize;
+    const int64_t denominator = 2 * static_cast<int64_t>(panelSize);
+    int64_t q = numerator / denominator;
+    if (numerator % denominator != 0 && numerator < 0) --q;
+    return static_cast<int>(q);
+}
+
+DragRect dragRectToVideo(const DragRect& drag, int panelWidth, int panelHeight, int videoWidth,
+                         int videoHeight) {
+    return {panelToVideo(drag.x0, panelWidth, videoWidth),
+            panelToVideo(drag.y0, panelHeight, videoHeight),
+            panelToVideo(drag.x1, panelWidth, videoWidth),
+            panelToVideo(drag.y1, panelHeight, videoHeight)};
 }
 
 void dragFeetPoint(const DragRect& drag, int* fx, int* fy) {

@@ -17,6 +17,15 @@ struct DragRect {
 // made relative to the origin (the video panel's lower-left corner).
 DragRect dragRectBetween(int pointerX, int pointerY, int buttonX, int buttonY, int originX,
                          int originY);
+// A pointer offset (pixels from a panel's edge) on a panel panelSize pixels long that
+// shows videoSize video pixels: the video pixel under the middle of that panel pixel,
+// so that at 1:1 an offset is its own video pixel. Offsets outside the panel map on
+// at the same rate. A panel of size 0 or less gives the offset unchanged.
+int panelToVideo(int offset, int panelSize, int videoSize);
+// A drag in panel pixels (panelWidth x panelHeight) carried into video pixels
+// (videoWidth x videoHeight): panelToVideo on each coordinate.
+DragRect dragRectToVideo(const DragRect& drag, int panelWidth, int panelHeight, int videoWidth,
+                         int videoHeight);
 // The feet point of a drag, the middle of its lower edge: fx = (x0 + x1) / 2 truncated
 // toward zero, fy = min(y0, y1).
 void dragFeetPoint(const DragRect& drag, int* fx, int* fy);

@@ -39,9 +39,13 @@ void setRgba(const Rgba& c) {
     glColor4f(c.r, c.g, c.b, c.a);
 }
 
+// The drag in video pixels: the panel may show the video scaled.
 DragRect currentDrag(const VideoView* view) {
-    return dragRectBetween(getPointerX(), getPointerY(), getButtonEventX(), getButtonEventY(),
-                           view->x, view->y);
+    const DragRect onPanel = dragRectBetween(getPointerX(), getPointerY(), getButtonEventX(),
+                                             getButtonEventY(), view->x, view->y);
+    const Scene* scene = view->scene;
+    if (scene == nullptr) return onPanel;
+    return dragRectToVideo(onPanel, view->w, view->h, scene->videoWidth, scene->videoHeight);
 }
 
 void dragCorners(const DragRect& d, double z) {

@@ -7,7 +7,9 @@
 #include "tracking/scene.h"
 #include "widgets/panel.h"
 
-// The panel has the video's size, so one window pixel is one video pixel.
+// The panel may be smaller than the video (the display scale): the frame and the
+// overlays are drawn in video pixels and scaled by GL, and drags are carried back
+// into video pixels, so the keys never depend on the scale.
 struct VideoView : Panel {
     Scene* scene = nullptr;  // what the overlays show and a drag edits; not owned
     DragRect dragRect;       // the drag, relative to the view; recomputed while the view is

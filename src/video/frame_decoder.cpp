@@ -326,6 +326,17 @@ int reportedFrameCount(const FrameDecoder* decoder) {
     return estimate > 0 && estimate < INT32_MAX ? static_cast<int>(estimate) : 0;
 }
 
+double streamTimeBase(const FrameDecoder* decoder) {
+    const double base = av_q2d(decoder->format->streams[decoder->streamIndex]->time_base);
+    return std::isfinite(base) && base > 0.0 ? base : 0.0;
+}
+
+double streamFrameRate(const FrameDecoder* decoder) {
+    AVStream* stream = decoder->format->streams[decoder->streamIndex];
+    const double rate = av_q2d(av_guess_frame_rate(decoder->format, stream, nullptr));
+    return std::isfinite(rate) && rate > 0.0 ? rate : 0.0;
+}
+
 int64_t fileBytes(const FrameDecoder* decoder) {
     if (!decoder->format || !decoder->format->pb) return 0;
     return std::max<int64_t>(0, avio_size(decoder->format->pb));

@@ -64,5 +64,7 @@ bool frameIsIntra(const AVFrame* frame);  // a key frame or an I picture
 bool convertFrame(FrameDecoder* decoder, unsigned char* pixels);
 
 int reportedFrameCount(const FrameDecoder* decoder);  // what the container says, 0 if nothing
+double streamTimeBase(const FrameDecoder* decoder);   // seconds per time-stamp unit, 0 if unknown
+double streamFrameRate(const FrameDecoder* decoder);  // frames per second it declares, 0 if unknown
 int64_t fileBytes(const FrameDecoder* decoder);       // file size, 0 when unknown
 int64_t bytesRead(const FrameDecoder* decoder);       // position of the reader in the file

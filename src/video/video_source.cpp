@@ -38,8 +38,11 @@ struct CaptureState {
     int runFirstFrame = 0;   // frames below come out of the run unreliably
     int lastDelivered = -1;  // frame delivered last, when lastKnown
     bool lastKnown = false;
-    int decoderNext = -1;                // frame the decoder delivers next, -1 when unknown
-    std::unordered_set<int> unreadable;  // frames that no seek point delivered
+    int decoderNext = -1;                   // frame the decoder delivers next, -1 when unknown
+    double timeBase = 0.0;                  // seconds per time-stamp unit
+    double frameRate = DEFAULT_FRAME_RATE;  // frames per second
+    bool timesRise = false;                 // every frame has a time stamp, each above the last
+    std::unordered_set<int> unreadable;     // frames that no seek point delivered
     VideoCacheStats stats;
 };
 
@@ -295,6 +298,14 @@ int openVideo(VideoSource* source, const char* fileName, int pixelFormat) {
         printf("frame count: the file reports %d, %d frames can be read\n", reported,
                source->nFrames);
 
+    const double rate = streamFrameRate(&state->decoder);
+    if (rate > 0.0) state->frameRate = rate;
+    state->timeBase = streamTimeBase(&state->decoder);
+    const std::vector<int64_t>& times = state->index.frameTimes;
+    state->timesRise = !state->index.byOrdinal && state->timeBase > 0.0 && times[0] != NO_TIME;
+    for (size_t i = 1; state->timesRise && i < times.size(); i++)
+        state->timesRise = times[i] != NO_TIME && times[i] > times[i - 1];
+
     state->frameBytes = static_cast<size_t>(source->videoWidth) * source->videoHeight * 3;
     state->output.reset(new unsigned char[state->frameBytes]());
     state->cache = FrameCache(state->frameBytes, DEFAULT_FRAME_CACHE_BUDGET);
@@ -328,6 +339,14 @@ void readNextFrame(VideoSource* source) {
     readFrame(source, state ? state->requested + 1 : 0, READ_NEXT);
 }
 
+void readFrameAhead(VideoSource* source, int frameIndex) {
+    const CaptureState* state = source->capture;
+    if (state && frameIndex > state->requested)
+        readFrame(source, frameIndex, READ_NEXT);
+    else
+        seekVideo(source, frameIndex);
+}
+
 void releaseVideo(VideoSource* source) {
     if (source->capture) closeFrameDecoder(&source->capture->decoder);
     delete source->capture;
@@ -350,4 +369,33 @@ VideoCacheStats videoCacheStats(const VideoSource* source) {
 
 void setVideoCacheBudget(VideoSource* source, size_t budgetBytes) {
     if (source->capture) source->capture->cache.setBudget(budgetBytes);
+}
+
+double videoFrameTime(const VideoSource* source, int frame) {
+    const CaptureState* state = source->capture;
+    if (!state || frame <= 0) return 0.0;
+    const std::vector<int64_t>& times = state->index.frameTimes;
+    if (state->timesRise && frame < static_cast<int>(times.size()))
+        return static_cast<double>(times[frame] - times[0]) * state->timeBase;
+    return frame / state->frameRate;
+}
+
+int videoFrameAt(const VideoSource* source, double seconds) {
+    const CaptureState* state = source->capture;
+    if (!state || source->nFrames <= 0 || !(seconds > 0.0)) return 0;
+    const int last = source->nFrames - 1;
+    // The last frame shows for one frame period, as every frame of a steady rate does.
+    if (seconds >= videoFrameTime(source, last) + 1.0 / state->frameRate) return source->nFrames;
+    if (!state->timesRise)
+        return std::min(last, static_cast<int>(seconds * state->frameRate + 1e-6));
+    // The first frame whose time is later, minus one.
+    int low = 0, high = last + 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (videoFrameTime(source, middle) <= seconds)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return std::max(0, low - 1);
 }

@@ -37,11 +37,25 @@ const unsigned char* rewindVideo(VideoSource* source);
 void seekVideo(VideoSource* source, int frameIndex);
 // Reads the frame after the one last asked for; frameImage is null past the end.
 void readNextFrame(VideoSource* source);
+// Reads frame frameIndex, later than the frame last asked for, as playback does when it
+// falls behind: decoding goes on (or starts from a nearer seek point) and the frames in
+// between are not kept. Any other frame is read as seekVideo reads it.
+void readFrameAhead(VideoSource* source, int frameIndex);
 // Closes the file and frees the buffers; frameImage becomes null.
 void releaseVideo(VideoSource* source);
 
 // Index of the frame in the output buffer, -1 when frameImage is null or closed.
 int currentVideoFrame(const VideoSource* source);
+
+// The video's clock: when frame `frame` is shown, in seconds after frame 0. From the
+// frames' time stamps where every frame has one and they rise (a variable rate plays
+// as recorded), else from the stream's frame rate (DEFAULT_FRAME_RATE when it
+// declares none). 0 while closed.
+double videoFrameTime(const VideoSource* source, int frame);
+// The frame on show `seconds` after frame 0: the last one whose time has come; 0
+// before frame 0, nFrames once the last frame's time (one frame period) is over.
+int videoFrameAt(const VideoSource* source, double seconds);
+constexpr double DEFAULT_FRAME_RATE = 25.0;
 
 // What the frame cache holds and how reads were served since opening.
 struct VideoCacheStats {

@@ -26,6 +26,7 @@ constexpr int CLIP_FRAMES = 6;
 constexpr int CLIP_W = 64, CLIP_H = 48;
 constexpr int WINDOW_H = 554;  // the test window's height, for GLUT's downward y
 constexpr int VIDEO_FORMAT = 0x80E0;
+constexpr double PERIOD = 1.0 / 25;  // seconds per frame of the clip
 
 std::string folder;
 std::string clip;
@@ -74,6 +75,8 @@ class Commands : public ::testing::Test {
         app.scene.videoWidth = CLIP_W;
         app.scene.videoHeight = CLIP_H;
         app.editMode = nullptr;
+        app.playback = PlaybackClock();
+        clearFlags(&app.timeline, OBJ_PLAYING | OBJ_PRESSED);
         std::snprintf(app.saveFileName, sizeof app.saveFileName, "%s/saved.dat", folder.c_str());
         std::snprintf(app.loadFileName, sizeof app.loadFileName, "%s/saved.dat", folder.c_str());
         std::remove(app.saveFileName);
@@ -120,6 +123,10 @@ class Commands : public ::testing::Test {
     }
 
     static int frame() { return app.timeline.frames.currentFrame; }
+    // One playback tick at `seconds` on the playback clock.
+    static bool step(double seconds) { return playbackStep(&app, seconds); }
+    // A moment just after frame f is due, counted from the frame playback started at.
+    static double due(int f) { return f * PERIOD + 1e-3; }
     static bool playing() { return isPlaying(&app.timeline); }
     static bool on(const InterfaceObject* o) { return flagsSet(o, OBJ_SWITCHED_ON); }
     static int playersOn() {
@@ -211,18 +218,20 @@ TEST_F(Commands, ModifySwitchesActAsAPair) {
 TEST_F(Commands, PlaybackRunsToTheEndThenSpaceRewindsThenPlays) {
     runKeyCommand(&app, ' ');
     EXPECT_TRUE(playing());
+    EXPECT_TRUE(on(&app.playButton)) << "space switches the button's look as a click does";
+    EXPECT_FALSE(step(0.0)) << "the clock starts with the frame on show";
     for (int f = 1; f < CLIP_FRAMES; ++f) {
-        ASSERT_TRUE(playbackStep(&app));
+        ASSERT_TRUE(step(due(f)));
         EXPECT_EQ(frame(), f);
         EXPECT_EQ(currentVideoFrame(&app.video), f);
         EXPECT_EQ(app.videoPanel.texture.pixels, app.video.frameImage);
     }
-    // No further frame: playback stops on the last frame.
-    EXPECT_TRUE(playbackStep(&app));
+    // The last frame's time over, no further frame: playback stops on the last frame.
+    EXPECT_TRUE(step(due(CLIP_FRAMES)));
     EXPECT_FALSE(playing());
     EXPECT_EQ(frame(), CLIP_FRAMES - 1);
     EXPECT_EQ(app.video.frameImage, nullptr);
-    EXPECT_FALSE(playbackStep(&app)) << "paused: nothing to do";
+    EXPECT_FALSE(step(CLIP_FRAMES * PERIOD + 1)) << "paused: nothing to do";
 
     runKeyCommand(&app, ' ');  // the video has run out: rewind, stay paused
     EXPECT_FALSE(playing());
@@ -230,26 +239,62 @@ TEST_F(Commands, PlaybackRunsToTheEndThenSpaceRewindsThenPlays) {
     EXPECT_EQ(currentVideoFrame(&app.video), 0);
     runKeyCommand(&app, ' ');
     EXPECT_TRUE(playing());
-    ASSERT_TRUE(playbackStep(&app));
+    EXPECT_FALSE(step(10.0));
+    ASSERT_TRUE(step(10.0 + due(1)));
     EXPECT_EQ(frame(), 1);
     runKeyCommand(&app, ' ');  // pause
     EXPECT_FALSE(playing());
-    EXPECT_FALSE(playbackStep(&app));
+    EXPECT_FALSE(step(20.0));
     EXPECT_EQ(frame(), 1);
-    EXPECT_FALSE(on(&app.playButton)) << "the keys leave the button's pictures alone";
+    EXPECT_FALSE(on(&app.playButton)) << "four spaces, four switches";
 }
 
-TEST_F(Commands, HoldingTheTimelinePausesPlayback) {
+TEST_F(Commands, PlaybackShowsTheFrameDueByTheVideosClock) {
+    // A 25 fps clip ticked 30 times a second: 5 ticks in 6 bring a new frame, each the
+    // one due at that moment.
     playPause(&app);
-    ASSERT_TRUE(playbackStep(&app));
+    int shown = 0;
+    for (int tick = 0; tick <= 6; ++tick) {
+        if (step(tick / 30.0 + 1e-3)) ++shown;
+        EXPECT_EQ(frame(), static_cast<int>(tick / 30.0 / PERIOD)) << "tick " << tick;
+    }
+    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(currentVideoFrame(&app.video), frame());
+
+    // A late tick skips the frames it is too late for.
+    playPause(&app);
+    timelinePress(&app, 0);
+    playPause(&app);
+    EXPECT_FALSE(step(50.0));
+    ASSERT_TRUE(step(50.0 + due(4)));
+    EXPECT_EQ(frame(), 4);
+    EXPECT_EQ(currentVideoFrame(&app.video), 4);
+    EXPECT_EQ(app.videoPanel.texture.pixels, app.video.frameImage);
+}
+
+TEST_F(Commands, HoldingTheTimelinePausesPlaybackAndScrubs) {
+    playPause(&app);
+    step(0.0);
+    ASSERT_TRUE(step(due(1)));
     setFlags(&app.timeline, OBJ_PRESSED);
-    EXPECT_FALSE(playbackStep(&app));
-    EXPECT_FALSE(playbackStep(&app));
+    EXPECT_FALSE(step(2 * PERIOD));
+    EXPECT_FALSE(step(3 * PERIOD));
     EXPECT_EQ(frame(), 1);
     EXPECT_TRUE(playing());
+    // Dragging while held moves the frame and the video with the pointer.
+    const int w = app.timeline.w;
+    EXPECT_TRUE(timelineScrub(&app, w - 1));
+    EXPECT_EQ(frame(), CLIP_FRAMES - 1);
+    EXPECT_EQ(currentVideoFrame(&app.video), CLIP_FRAMES - 1);
+    EXPECT_FALSE(timelineScrub(&app, w)) << "the same frame: nothing to redraw";
+    EXPECT_TRUE(timelineScrub(&app, w / 2));
+    EXPECT_EQ(frame(), 3);
+    EXPECT_EQ(currentVideoFrame(&app.video), 3);
+    // Released, playback goes on from there at the video's pace.
     clearFlags(&app.timeline, OBJ_PRESSED);
-    ASSERT_TRUE(playbackStep(&app));
-    EXPECT_EQ(frame(), 2);
+    EXPECT_FALSE(step(30.0));
+    ASSERT_TRUE(step(30.0 + due(1)));
+    EXPECT_EQ(frame(), 4);
 }
 
 TEST_F(Commands, FrameStepsWrapAndMoveTheVideo) {

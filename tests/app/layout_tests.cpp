@@ -2,6 +2,12 @@
 // how the field windows' views follow a resize.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/layout.h"
 
 namespace {
@@ -151,4 +157,152 @@ TEST(Reshape, SquareViewStaysSquareAndANullWindowChangesNothing) {
     expectRect(wide, 150, 0, 300, 300, "3D view in a wide window");
     Rect none = reshapedViewRect(wide, &aspect, 0, 0);
     expectRect(none, 150, 0, 300, 300, "minimised");
+}
+
+// ---- Screen fit
+
+namespace {
+
+std::vector<Rect> mainWidgets(const Layout& l) {
+    std::vector<Rect> all = {l.playButton,        l.previousFrameButton, l.nextFrameButton,
+                             l.previousKeyButton, l.nextKeyButton,       l.loadButton,
+                             l.saveButton,        l.deleteKeyButton,     l.modifyFeetSwitch,
+                             l.modifyRectSwitch,  l.subfieldView,        l.videoPanel,
+                             l.timeline};
+    all.insert(all.end(), std::begin(l.playerButtons), std::end(l.playerButtons));
+    return all;
+}
+
+bool inside(const Rect& r, int w, int h) {
+    return r.x >= 0 && r.y >= 0 && r.x + r.w <= w && r.y + r.h <= h;
+}
+
+bool overlaps(const Rect& a, const Rect& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// A window's frame on the screen: title bar above, borders round the rest.
+Rect frameOf(const Rect& window) {
+    return Rect{window.x, window.y, window.w + 2 * WINDOW_BORDER_ROOM,
+                window.h + WINDOW_TITLE_ROOM + WINDOW_BORDER_ROOM};
+}
+
+// Every control on the main window and off the video; the status strip over nothing.
+void expectUsableMainWindow(const Layout& l, const std::string& what) {
+    const std::vector<Rect> widgets = mainWidgets(l);
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        EXPECT_TRUE(inside(widgets[i], l.mainWindow.w, l.mainWindow.h)) << what << " widget " << i;
+        EXPECT_FALSE(overlaps(widgets[i], l.statusLine)) << what << " status over widget " << i;
+        if (i < 11 || i >= 13) {  // controls and player buttons
+            EXPECT_FALSE(overlaps(widgets[i], l.videoPanel) || overlaps(widgets[i], l.timeline))
+                << what << " widget " << i << " over the video or the timeline";
+        }
+    }
+    EXPECT_TRUE(inside(l.statusLine, l.mainWindow.w, l.mainWindow.h)) << what;
+    EXPECT_GE(l.statusLine.w, 0) << what;
+}
+
+}  // namespace
+
+TEST(ScreenFit, EveryVideoFitsEveryScreenAtTheLargestScale) {
+    const int videos[][2] = {{320, 240},  {640, 480},   {1024, 576},
+                             {1280, 720}, {1920, 1080}, {3840, 2160}};
+    const int screens[][2] = {{1366, 768}, {1920, 1080}, {2560, 1440}};
+    for (const auto& screen : screens) {
+        for (const auto& video : videos) {
+            LayoutInput in = input640(24);
+            in.videoWidth = video[0];
+            in.videoHeight = video[1];
+            in.screenWidth = screen[0];
+            in.screenHeight = screen[1];
+            const Layout l = computeLayout(in);
+            const std::string what = std::to_string(video[0]) + "x" + std::to_string(video[1]) +
+                                     " on " + std::to_string(screen[0]) + "x" +
+                                     std::to_string(screen[1]);
+            std::printf("%-22s scale %.3f  %s  field window %dx%d\n", what.c_str(), l.displayScale,
+                        l.arrangement == FIELD_BELOW ? "below " : "column", l.fieldWindow.w,
+                        l.fieldWindow.h);
+
+            const Rect frames[3] = {frameOf(l.mainWindow), frameOf(l.fieldWindow),
+                                    frameOf(l.window3D)};
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_TRUE(inside(frames[i], screen[0], screen[1])) << what << " window " << i;
+                for (int j = i + 1; j < 3; ++j)
+                    EXPECT_FALSE(overlaps(frames[i], frames[j])) << what << " windows " << i << j;
+            }
+            expectUsableMainWindow(l, what);
+            EXPECT_EQ(l.fieldWindow.h, l.fieldWindow.w / 2 + 1) << what << ": the plan's 2 : 1";
+            EXPECT_LE(l.displayScale, 1.0);
+            EXPECT_EQ(l.videoPanel.w, static_cast<int>(l.displayScale * video[0] + 0.5)) << what;
+            EXPECT_NEAR(l.videoPanel.h, l.displayScale * video[1], 0.5) << what;
+            // The largest scale: one pixel more fits in neither arrangement.
+            if (l.videoPanel.w < video[0]) {
+                for (WindowArrangement a : {FIELD_BELOW, FIELD_COLUMN})
+                    EXPECT_FALSE(layoutFitsScreen(layoutAtWidth(in, l.videoPanel.w + 1, a), in))
+                        << what;
+            }
+            if (screen[0] == 1920 && video[0] == 1920) {
+                EXPECT_GE(l.displayScale, 0.55);
+                EXPECT_GE(l.fieldWindow.w, 560);
+            }
+            if (screen[0] == 1920 && video[0] == 1280) {
+                EXPECT_GE(l.displayScale, 0.8);
+            }
+        }
+    }
+}
+
+TEST(ScreenFit, TheClassicLayoutStaysPixelForPixelWhereItFits) {
+    const Layout classic = computeLayout(input640(24));  // no screen: 1:1
+    for (int screenHeight : {1080, 1200}) {
+        LayoutInput in = input640(24);
+        in.screenWidth = 1920;
+        in.screenHeight = screenHeight;
+        const Layout l = computeLayout(in);
+        EXPECT_EQ(l.displayScale, 1.0);
+        std::vector<Rect> a = mainWidgets(l), b = mainWidgets(classic);
+        for (const Layout* x : {&l, &classic}) {
+            std::vector<Rect>& v = x == &l ? a : b;
+            v.insert(v.end(), {x->mainWindow, x->fieldWindow, x->window3D, x->buttonBar,
+                               x->helpPanel, x->fieldView, x->fieldView3D, x->statusLine});
+        }
+        for (size_t i = 0; i < a.size(); ++i)
+            expectRect(a[i], b[i].x, b[i].y, b[i].w, b[i].h, ("rect " + std::to_string(i)).c_str());
+    }
+    expectRect(classic.mainWindow, 1, 1, 810, 554, "main window");
+    expectRect(classic.statusLine, 644, 12, 164, 16, "the free strip right of the bar");
+}
+
+TEST(ScreenFit, AResizedMainWindowKeepsItsControlsAndComesBackTheSame) {
+    LayoutInput in = input640(24);
+    in.videoWidth = 1280;
+    in.videoHeight = 720;
+    in.screenWidth = 1920;
+    in.screenHeight = 1080;
+    const Layout start = computeLayout(in);
+    const Rect smallest = minimumMainWindow(in);
+    for (const auto& size : {std::pair<int, int>{900, 600},
+                             {smallest.w, smallest.h},
+                             {2400, 1500},
+                             {start.mainWindow.w + 300, start.mainWindow.h}}) {
+        const Layout l = relayoutMainWindow(start, in, size.first, size.second);
+        const std::string what = std::to_string(size.first) + "x" + std::to_string(size.second);
+        expectRect(l.mainWindow, start.mainWindow.x, start.mainWindow.y, size.first, size.second,
+                   what.c_str());
+        expectUsableMainWindow(l, what);
+        EXPECT_LE(l.displayScale, 1.0) << what;
+        EXPECT_GT(l.videoPanel.w, 0) << what;
+        // Bigger by one step would not fit in the window.
+        if (l.videoPanel.w < in.videoWidth) {
+            const Layout more = layoutAtWidth(in, l.videoPanel.w + 1, start.arrangement);
+            EXPECT_TRUE(more.mainWindow.w > size.first || more.mainWindow.h > size.second) << what;
+        }
+        expectRect(l.fieldWindow, start.fieldWindow.x, start.fieldWindow.y, start.fieldWindow.w,
+                   start.fieldWindow.h, "the field window stays");
+    }
+    const Layout back = relayoutMainWindow(relayoutMainWindow(start, in, 900, 600), in,
+                                           start.mainWindow.w, start.mainWindow.h);
+    const std::vector<Rect> a = mainWidgets(back), b = mainWidgets(start);
+    for (size_t i = 0; i < a.size(); ++i)
+        expectRect(a[i], b[i].x, b[i].y, b[i].w, b[i].h, "after resizing back");
 }

@@ -1,6 +1,8 @@
 // Turning drags into keys: the integer arithmetic of the drag and the two edit modes.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "scene_fixture.h"
 #include "tracking/key_editing.h"
 
@@ -43,6 +45,29 @@ TEST(KeyEditing, DragIsRelativeToThePanel) {
     dragFeetPoint(d, &fx, &fy);
     EXPECT_EQ(fx, 120);
     EXPECT_EQ(fy, 30);
+}
+
+TEST(KeyEditing, ADragOnAScaledPanelLandsOnThePictureSpotItCovers) {
+    // Against the exact real-valued spot: a panel pixel covers video / panel video
+    // pixels, and the drag takes the one under its middle; at 1:1 every offset is its
+    // own pixel. Offsets off the panel follow at the same rate.
+    std::mt19937 random(12);
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int video = 1 + static_cast<int>(random() % 4000);
+        const int panel = 1 + static_cast<int>(random() % video);
+        const int offset = static_cast<int>(random() % (3 * panel)) - panel;
+        const double exact = (offset + 0.5) * video / panel;
+        const int got = panelToVideo(offset, panel, video);
+        ASSERT_LE(got, exact) << offset << " on " << panel << " of " << video;
+        ASSERT_GT(got + 1, exact) << offset << " on " << panel << " of " << video;
+        ASSERT_EQ(panelToVideo(offset, video, video), offset);
+    }
+    // A drag on a panel at 0.5 scale: each coordinate doubled, plus the middle.
+    const DragRect d = dragRectToVideo(DragRect{10, 20, 30, 5}, 960, 540, 1920, 1080);
+    EXPECT_EQ(d.x0, 21);
+    EXPECT_EQ(d.y0, 41);
+    EXPECT_EQ(d.x1, 61);
+    EXPECT_EQ(d.y1, 11);
 }
 
 TEST(KeyEditing, DragSetsRectangleAndFeetInEitherDirection) {
