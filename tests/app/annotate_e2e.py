@@ -14,9 +14,9 @@ import tempfile
 sys.dont_write_bytecode = True  # no cache files in the source tree
 import time
 
-from e2e_support import (summary, Failure, Image, Layout, Program, Window, click, click_rect,
+from e2e_support import (summary, Failure, Image, Program, Window, click, click_rect,
                          decode_frames, drag, find_window, key, log, make_clip, mean_difference,
-                         reshaped, run, wait_until, write_registration)
+                         run, wait_until, write_registration)
 
 VW, VH = 640, 480
 FRAMES = 40
@@ -44,15 +44,13 @@ class Session:
         if len(self.frames) != FRAMES:
             raise Failure("ffmpeg decoded %d frames" % len(self.frames))
         self.scale = write_registration(self.registration, FRAMES, VW, VH)
-        textures = os.path.join(os.path.dirname(os.path.abspath(program_path)), "textures")
-        self.layout = Layout(textures, VW, VH)
         self.program = Program([program_path, self.clip, self.registration, self.saved], folder)
         self.saves = 0
 
     # -- What the video panel shows
 
     def panel_image(self):
-        x, y, w, h = self.layout.video
+        x, y, w, h = self.layout.videoPanel
         sx, sy = self.main.screen(x, y + h - 1)  # the panel's top-left pixel
         return Image(sx, sy, w, h)
 
@@ -100,7 +98,7 @@ class Session:
     def save(self):
         if os.path.exists(self.saved):
             os.remove(self.saved)
-        click_rect(self.main, self.layout.save)
+        click_rect(self.main, self.layout.saveButton)
         self.saves += 1
         self.program.wait_for_output("save %d frames data in %s" % (FRAMES, self.saved),
                                      self.saves)
@@ -178,10 +176,11 @@ def main():
         field = find_window("^football field$")
         find_window("^3D view of football field$")
         log("main window at %d,%d %dx%d" % (s.main.x, s.main.y, s.main.w, s.main.h))
-        check((s.main.w, s.main.h) == s.layout.main, "main window size %dx%d, expected %s"
-              % (s.main.w, s.main.h, s.layout.main))
-        check((field.w, field.h) == s.layout.field_window, "field window size")
-        L = s.layout
+        # The classic layout: the video at 1:1, every window as created.
+        s.layout = L = s.program.layout(lambda l: l.fieldWindow[2:] == (field.w, field.h))
+        check(L.scale == 1.0 and L.videoPanel[2:] == (VW, VH), "video shown at %g" % L.scale)
+        check((s.main.w, s.main.h) == L.mainWindow[2:], "main window size %dx%d, expected %s"
+              % (s.main.w, s.main.h, L.mainWindow[2:]))
 
         # The first frame, upright, pixel for pixel.
         s.wait_frame(0, "start")
@@ -189,7 +188,7 @@ def main():
 
         # O1 by its button; a drag on the video becomes its key at frame 0.
         click_rect(s.main, L.players[0])
-        vx, vy = L.video[0], L.video[1]
+        vx, vy = L.videoPanel[0], L.videoPanel[1]
         first = (100, 50, 140, 130)  # press (x1, y1), release (x0, y0), panel pixels
         drag(s.main, vx + first[0], vy + first[1], vx + first[2], vy + first[3])
         text = s.save()
@@ -203,9 +202,9 @@ def main():
 
         # Frames by the buttons and by the four keys, to frame 10.
         for _ in range(3):
-            click_rect(s.main, L.next_frame)
+            click_rect(s.main, L.nextFrameButton)
         s.wait_frame(3, "next-frame button")
-        click_rect(s.main, L.prev_frame)
+        click_rect(s.main, L.previousFrameButton)
         s.wait_frame(2, "previous-frame button")
         for _ in range(4):
             key(s.main, "period")
@@ -236,7 +235,7 @@ def main():
         saved_two_keys = text
 
         # The dot of O1 on the field window at the feet point's projection.
-        view, aspect = reshaped(L.field_view, -1, field.w, field.h)
+        view = L.fieldView
         sx, sy = s.scale
         feet_x, feet_y = c[0], c[1]
         plan = (feet_x * sx, 400 - (VH - feet_y) * sy)
@@ -247,7 +246,7 @@ def main():
         run(["xdotool", "windowsize", field.id, str(2 * field.w), str(field.h)])
         wide = wait_until("the wider field window",
                           lambda: (lambda w: w if w.w == 2 * field.w else None)(Window(field.id)))
-        view2, _ = reshaped(view, aspect, wide.w, wide.h)
+        view2 = s.program.layout(lambda l: l.fieldWindow[2] == wide.w).fieldView
         log("field view after the resize: %s" % (view2,))
         dot_check(wide, view2, plan[0], plan[1], "O1 in the wider field window")
 
@@ -265,13 +264,13 @@ def main():
         # Edit without saving, then load: the saved keys come back.
         key(s.main, "o")  # O1 again
         key(s.main, "r")  # its key at frame 10
-        click_rect(s.main, L.load)
+        click_rect(s.main, L.loadButton)
         s.program.wait_for_output("load " + s.saved)
         text = s.save()
         check(text == saved_two_keys, "load did not restore the saved keys")
 
         # Help: 'h' opens the frame over the video; a drag moves it.
-        hx, hy = L.help_origin
+        hx, hy = L.helpPanel[0], L.helpPanel[1]
         probe = (hx + 10, hy + 10, 30, 12)  # inside the frame, above its lower-left corner
 
         def region_is_video(rx, ry, frame_index):

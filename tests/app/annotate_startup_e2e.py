@@ -14,7 +14,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache files in the source tree
 
-from e2e_support import (summary, Failure, Image, Layout, Program, click_rect, decode_frames, drag,
+from e2e_support import (summary, Failure, Image, Program, click_rect, decode_frames, drag,
                          find_window, key, log, make_clip, mean_difference, wait_until,
                          write_registration)
 
@@ -31,7 +31,7 @@ def check(condition, message):
 
 
 def panel(main, layout):
-    x, y, w, h = layout.video
+    x, y, w, h = layout.videoPanel
     sx, sy = main.screen(x, y + h - 1)
     return Image(sx, sy, w, h)
 
@@ -53,10 +53,10 @@ def without_registration(program_path, folder, clip, frames):
     log("-- without a registration file")
     missing = os.path.join(folder, "missing.reg")
     saved = os.path.join(folder, "saved.dat")
-    layout = Layout(os.path.join(os.path.dirname(program_path), "textures"), VW, VH)
     program = Program([program_path, clip, missing, saved], folder)
     try:
         program.wait_for_output("id: 3")
+        layout = program.layout()
         out = program.stdout()
         check("can't read the file %s!\n" % missing in out, "no message about the registration")
         main = find_window("clip.avi$")
@@ -65,12 +65,11 @@ def without_registration(program_path, folder, clip, frames):
             panel(main, layout), frames[0], VW, VH, step=7)[0] < 1.5)
         before = field_view_image(field).pixels
 
-        # O1's key at frame 0 ('p': the player buttons of so small a video lie above the
-        # window's top), drawn on the video and saved.
-        key(main, "p")
-        vx, vy = layout.video[0], layout.video[1]
+        # O1's key at frame 0, drawn on the video and saved.
+        click_rect(main, layout.players[0])
+        vx, vy = layout.videoPanel[0], layout.videoPanel[1]
         drag(main, vx + 100, vy + 50, vx + 140, vy + 130)
-        click_rect(main, layout.save)
+        click_rect(main, layout.saveButton)
         program.wait_for_output("save %d frames data in %s" % (FRAMES, saved))
         text = wait_until("the saved file", lambda: os.path.exists(saved) and open(saved).read())
         check("\nnPlayers\t1\n0\t120\t190\t120\t150\t40\t80\t1\n" in text,
@@ -102,10 +101,10 @@ def without_artwork(program_path, folder, clip, registration, frames):
     os.mkdir(bare)
     copy = os.path.join(bare, "annotate")
     shutil.copy2(program_path, copy)
-    layout = Layout(os.path.join(bare, "textures"), VW, VH)  # every picture 0 x 0
     program = Program([copy, clip, registration, os.path.join(folder, "bare.dat")], bare)
     try:
         program.wait_for_output("id: 3")
+        layout = program.layout()
         out = program.stdout()
         names = ["button bar", "small football field", "football field", "football field 3D"]
         for kind in ["Play", "Pause", "Prev", "Next", "PrevKey", "NextKey", "Load", "Save",
@@ -124,8 +123,9 @@ def without_artwork(program_path, folder, clip, registration, frames):
         main = find_window("clip.avi$")
         find_window("^football field$")
         find_window("^3D view of football field$")
-        check((main.w, main.h) == layout.main, "main window %dx%d without the bar, expected %s"
-              % (main.w, main.h, layout.main))
+        check((main.w, main.h) == (VW + 170, VH + 34),
+              "main window %dx%d without the bar, expected %dx%d"
+              % (main.w, main.h, VW + 170, VH + 34))
         # The video needs no artwork.
         try:
             wait_until("the first frame", lambda: mean_difference(

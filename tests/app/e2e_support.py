@@ -1,6 +1,6 @@
 """Helpers for driving the real annotate program under X: a generated clip and
 registration, window geometry, screenshots, pointer and keys (xdotool), and the
-tool's layout recomputed from the artwork sizes.
+layout the tool reports.
 
 Positions named "window pixels" have their origin at the window's lower-left
 corner with y upward, as the tool's widgets do; the screen's y runs downward.
@@ -8,7 +8,6 @@ corner with y upward, as the tool's widgets do; the screen's y runs downward.
 
 import os
 import re
-import struct
 import subprocess
 import sys
 import time
@@ -74,68 +73,36 @@ def write_registration(path, frames, width, height):
     return sx, sy
 
 
-# ---- Artwork sizes and the layout
+# ---- The layout, as the program reports it
 
-def png_size(path):
-    try:
-        with open(path, "rb") as f:
-            head = f.read(24)
-    except OSError:
-        return (0, 0)
-    if head[:8] != b"\x89PNG\r\n\x1a\n":
-        return (0, 0)
-    return struct.unpack(">II", head[16:24])
+LAYOUT_DUMP = "ANNOTATE_LAYOUT_DUMP"  # the variable naming the file the program dumps to
 
 
 class Layout:
-    """The main window's widget rectangles (x, y, w, h), window pixels, y upward."""
+    """The windows and widgets as the program dumped them: rectangles (x, y, w, h) by
+    name, in window pixels with y upward (windows: screen position and client size);
+    players lists O1..O11, D1..D11."""
 
-    def __init__(self, textures, vw, vh):
-        def size(name):
-            return png_size(os.path.join(textures, name + ".png"))
+    def __init__(self, text):
+        self.rects = {}
+        self.serial, self.scale, self.screen = 0, 1.0, (0, 0)
+        for line in text.splitlines():
+            f = line.split()
+            if f[0] == "dump":
+                self.serial = int(f[1])
+            elif f[0] == "scale":
+                self.scale = float(f[1])
+            elif f[0] == "screen":
+                self.screen = (int(f[1]), int(f[2]))
+            else:
+                self.rects[f[0]] = tuple(int(v) for v in f[1:5])
+        self.players = [self.rects["%s%d" % (side, n)] for side in "OD" for n in range(1, 12)]
 
-        bw, bh = size("button bar")
-        self.main = (vw + 170, vh + bh + 34)
-        pw, ph = size("defaultPlay")
-        play = ((bw - pw) // 2 - 2, (bh - ph) // 2 + 4, pw, ph)
-        w, h = size("defaultPrev")
-        prev = (play[0] - w + 6, play[1] + 10, w, h)
-        w, h = size("defaultNext")
-        nxt = (play[0] + play[2] - 6, play[1] + 10, w, h)
-        w, h = size("defaultPrevKey")
-        prev_key = (prev[0] - w + 2, prev[1], w, h)
-        w, h = size("defaultNextKey")
-        next_key = (nxt[0] + nxt[2] - 2, nxt[1], w, h)
-        w, h = size("defaultLoad")
-        load = (next_key[0] + next_key[2] - 2, next_key[1], w, h)
-        w, h = size("defaultSave")
-        save = (load[0] + load[2] - 2, load[1], w, h)
-        self.play, self.prev_frame, self.next_frame = play, prev, nxt
-        self.prev_key, self.next_key, self.load, self.save = prev_key, next_key, load, save
-        self.players = []
-        for i in range(PLAYERS):
-            w, h = size("defaultButton%d" % (i + 1))
-            p = i % 11 + 1
-            x = vw + (4 if i < 11 else 87)
-            self.players.append((x, (h + 1) * (11 - p) + 95 + bh, w, h))
-        self.video = (2, bh + 31, vw, vh)
-        self.timeline = (2, bh + 1, vw, 28)
-        self.help_origin = (vw // 2 - 100, vh - 240 + bh)
-        fw = vw + 170
-        self.field_window = (fw, fw // 2 + 1)
-        self.field_view = (2, 0, vw + 168, fw // 2 - 2)
-
-
-def reshaped(view, aspect, width, height):
-    """Where a field window puts its view after a resize to width x height."""
-    x, y, w, h = view
-    if aspect <= 0:
-        aspect = w / h
-    if aspect < width / height:
-        h, w = height, int(aspect * height)
-    else:
-        w, h = width, int(width / aspect)
-    return (int((width - w) / 2), int((height - h) / 2), w, h), aspect
+    def __getattr__(self, name):
+        rects = self.__dict__.get("rects", {})
+        if name in rects:
+            return rects[name]
+        raise AttributeError(name)
 
 
 # ---- Windows, screenshots, pointer and keys
@@ -258,13 +225,32 @@ def program_environment():
 
 
 class Program:
-    def __init__(self, args, folder, cwd=None):
+    def __init__(self, args, folder, cwd=None, env=None):
         self.out_path = os.path.join(folder, "stdout")
         self.err_path = os.path.join(folder, "stderr")
+        self.layout_path = os.path.join(folder, "layout")
         self.out = open(self.out_path, "w")
         self.err = open(self.err_path, "w")
+        environment = program_environment()
+        environment.update(env or {})
+        environment[LAYOUT_DUMP] = self.layout_path
         self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=self.out,
-                                     stderr=self.err, cwd=cwd, env=program_environment())
+                                     stderr=self.err, cwd=cwd, env=environment)
+
+    def layout(self, until=lambda layout: True, what="the layout dump"):
+        """The program's latest layout dump, once one exists for which until() holds."""
+        def read():
+            if self.proc.poll() is not None:
+                raise Failure("the program ended (code %d) while waiting for %s"
+                              % (self.proc.returncode, what))
+            try:
+                with open(self.layout_path) as f:
+                    layout = Layout(f.read())
+            except (OSError, KeyError, ValueError, IndexError):
+                return None
+            return layout if until(layout) else None
+
+        return wait_until(what, read)
 
     def stdout(self):
         with open(self.out_path, errors="replace") as f:
