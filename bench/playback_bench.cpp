@@ -1,18 +1,27 @@
-// Playback benchmark: the whole tool (three windows, every widget) plays a 1280 x 720
-// H.264 clip for ten seconds; prints the frames advanced per second and, per frame,
-// the processor time of decoding, of uploading the frame to its texture and of
-// drawing the three windows.
+// Playback benchmark: the whole tool (three windows, every widget) plays clips of 25
+// and 50 frames per second at 1280 x 720 and 1920 x 1080. Each clip plays twice in
+// the same run: first as the tool used to, one frame per tick of the 30-tick timer
+// (the baseline), then by the video's clock. Printed per clip and way: video seconds
+// played per second of wall time (real time is 1.00, target within 5 %), frames shown
+// per second of video time against the clip's rate, and per frame shown the processor
+// time of decoding, uploading the frame to its texture and drawing the three windows.
 //
-//   playback_bench [clip]     (needs an X display: xvfb-run -s "-screen 0 1920x1200x24")
+//   playback_bench [clip ...]  (needs an X display: xvfb-run -s "-screen 0 1920x1200x24")
 //
-// Without a clip it makes one with the ffmpeg program (12 s, 30 frames per second).
+// Without clips it makes the four with the ffmpeg program (H.264, 10 s each). Each clip
+// plays in a process of its own, since GLUT's windows cannot be made twice.
 #include <GL/freeglut.h>
 #include <GL/gl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "app/app_callbacks.h"
 #include "app/app_state.h"
@@ -23,7 +32,12 @@
 
 namespace {
 
-constexpr double PLAY_SECONDS = 10.0;
+constexpr unsigned SETTLE_MS = 1000;  // before each measurement, for the windows to settle
+constexpr unsigned PLAY_MS = 4000;    // each measurement
+constexpr double CLIP_SECONDS = 10.0;
+constexpr double REAL_TIME_TOLERANCE = 0.05;
+// Starts the lines of figures among a child's console lines; the parent shows only those.
+constexpr const char* FIGURES_MARK = "@figures ";
 
 double cpuSeconds() {
     timespec t{};
@@ -31,47 +45,53 @@ double cpuSeconds() {
     return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
-double wallSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
 struct Phase {
-    double cpu = 0.0, wall = 0.0;
-    long count = 0;
+    double cpu = 0.0;
 };
 
+// What one way of playing did while measured.
 struct Figures {
     Phase decode, upload, draw;
-    Phase window[3];  // drawing per window: main, field, 3D (the upload included)
-    long idleWalks = 0;
+    long shown = 0;  // frames playback put on the panel
     int startFrame = 0;
-    double startWall = 0.0, startCpu = 0.0;
+    double startWall = 0.0;
     bool measuring = false;
+    bool byClock = false;  // the way being measured: by the video's clock, else per tick
 } figures;
 
 struct Timer {
     Phase* phase;
-    double cpu0 = cpuSeconds(), wall0 = wallSeconds();
+    double cpu0 = cpuSeconds();
     explicit Timer(Phase* p) : phase(p) {}
     ~Timer() {
-        if (!figures.measuring) return;
-        phase->cpu += cpuSeconds() - cpu0;
-        phase->wall += wallSeconds() - wall0;
-        phase->count++;
+        if (figures.measuring) phase->cpu += cpuSeconds() - cpu0;
     }
 };
 
-// The timeline's idle work, with the read of the next frame timed.
-int timedTimelineIdle(InterfaceObject* object) {
-    if (figures.measuring) figures.idleWalks++;
+// The tool's playback before it followed the video's clock: the next frame at every tick.
+bool perTickStep(AppState* s) {
+    Timeline* timeline = &s->timeline;
+    if (!isPlaying(timeline)) return false;
+    readNextFrame(&s->video);
+    if (s->video.frameImage == nullptr) {
+        clearFlags(timeline, OBJ_PLAYING);
+        return true;
+    }
+    setPanelPixels(&s->videoPanel, const_cast<unsigned char*>(s->video.frameImage));
+    playStep(&timeline->frames, timeline->flags);
+    return true;
+}
+
+// The timeline's idle work, with the read of the frame timed.
+int timedTimelineIdle(InterfaceObject*) {
+    bool stepped;
     {
         Timer t(&figures.decode);
-        if (!playbackStep(&app, playbackClockSeconds())) return 1;
+        const int before = app.timeline.frames.currentFrame;
+        stepped = figures.byClock ? playbackStep(&app, playbackClockSeconds()) : perTickStep(&app);
+        if (figures.measuring && app.timeline.frames.currentFrame != before) figures.shown++;
     }
-    (void)object;
-    redisplayAll();
+    if (stepped) redisplayAll();
     return 1;
 }
 
@@ -97,89 +117,155 @@ int timedVideoDisplay(InterfaceObject* object) {
 // Every window's display, timed to the end of its drawing (the upload inside it is
 // counted apart and taken off afterwards).
 void timedDisplay() {
-    const int index = glutGetWindow() - 1;
     Timer total(&figures.draw);
-    Timer own(&figures.window[index >= 0 && index < 3 ? index : 0]);
     handleDisplay();
     glFinish();
+}
+
+// From frame 0, playing, the way given.
+void restart(int byClock) {
+    if (isPlaying(&app.timeline)) playPause(&app);
+    seekVideo(&app.video, 0);
+    rewindFrames(&app.timeline.frames);
+    setPanelPixels(&app.videoPanel, const_cast<unsigned char*>(app.video.frameImage));
+    figures = Figures();
+    figures.byClock = byClock != 0;
+    playPause(&app);
 }
 
 void startMeasuring(int) {
     figures.measuring = true;
     figures.startFrame = app.timeline.frames.currentFrame;
-    figures.startWall = wallSeconds();
-    figures.startCpu = cpuSeconds();
+    figures.startWall = playbackClockSeconds();
 }
 
-void stopMeasuring(int) {
-    const double wall = wallSeconds() - figures.startWall;
-    const double cpu = cpuSeconds() - figures.startCpu;
+void stopMeasuring(int last) {
+    const double wall = playbackClockSeconds() - figures.startWall;
     figures.measuring = false;
-    const int frames = app.timeline.frames.currentFrame - figures.startFrame;
     const Figures& f = figures;
-    const double perFrame = frames > 0 ? 1000.0 / frames : 0.0;
-    std::printf("\nplayback of %dx%d for %.2f s: %d frames advanced, %.2f frames per second\n",
-                app.video.videoWidth, app.video.videoHeight, wall, frames, frames / wall);
-    std::printf("timeline idle walks %ld, window redraws %ld (%.2f per frame)\n", f.idleWalks,
-                f.draw.count, frames > 0 ? static_cast<double>(f.draw.count) / frames : 0.0);
-    std::printf("per frame, ms        processor   wall\n");
-    std::printf("  decode             %8.2f %8.2f\n", f.decode.cpu * perFrame,
-                f.decode.wall * perFrame);
-    std::printf("  upload             %8.2f %8.2f\n", f.upload.cpu * perFrame,
-                f.upload.wall * perFrame);
-    std::printf("  drawing (3 windows)%8.2f %8.2f\n", (f.draw.cpu - f.upload.cpu) * perFrame,
-                (f.draw.wall - f.upload.wall) * perFrame);
-    static const char* const names[3] = {"main window", "field window", "3D window"};
-    for (int i = 0; i < 3; ++i)
-        std::printf("    %-17s%8.2f %8.2f\n", names[i], f.window[i].cpu * perFrame,
-                    f.window[i].wall * perFrame);
-    std::printf("  whole process      %8.2f %8.2f\n", cpu * perFrame, wall * perFrame);
-    std::printf("target: 30 ticks per second, at least 29 frames per second: %s\n",
-                frames / wall >= 29.0 ? "held" : "NOT held");
+    const double video = videoFrameTime(&app.video, app.timeline.frames.currentFrame) -
+                         videoFrameTime(&app.video, f.startFrame);
+    const double rate =
+        videoFrameAt(&app.video, 1.0) > 0 ? 1.0 / videoFrameTime(&app.video, 1) : 0.0;
+    const double perFrame = f.shown > 0 ? 1000.0 / f.shown : 0.0;
+    char clip[32];
+    std::snprintf(clip, sizeof clip, "%dx%d %.0f fps", app.video.videoWidth, app.video.videoHeight,
+                  rate);
+    const double ratio = wall > 0 ? video / wall : 0.0;
+    std::printf("%s%-20s %-9s %6.2f %8.2f %8.3f %5ld %7.1f of %-3.0f %8.2f %8.2f %8.2f  %s\n",
+                FIGURES_MARK, clip, f.byClock ? "clock" : "per tick", wall, video, ratio, f.shown,
+                video > 0 ? f.shown / video : 0.0, rate, f.decode.cpu * perFrame,
+                f.upload.cpu * perFrame, (f.draw.cpu - f.upload.cpu) * perFrame,
+                !f.byClock                                     ? "baseline"
+                : std::abs(ratio - 1.0) <= REAL_TIME_TOLERANCE ? "real time held"
+                                                               : "real time NOT held");
     std::fflush(stdout);
-    glutLeaveMainLoop();
+    if (last) {
+        // Leaving the loop closes the windows: not the tool's "close ends the program".
+        setWindowClosedHook(nullptr);
+        glutLeaveMainLoop();
+        return;
+    }
+    restart(1);
+    glutTimerFunc(SETTLE_MS, startMeasuring, 0);
+    glutTimerFunc(SETTLE_MS + PLAY_MS, stopMeasuring, 1);
 }
 
-std::string makeClip() {
-    char pattern[] = "/tmp/annotate-playback-bench-XXXXXX";
-    if (!mkdtemp(pattern)) return "";
-    const std::string path = std::string(pattern) + "/clip.mp4";
-    const std::string command =
-        "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=1280x720:rate=30 -t 12 "
-        "-c:v libx264 -preset veryfast -pix_fmt yuv420p '" +
-        path + "'";
-    std::printf("making %s\n", path.c_str());
-    return std::system(command.c_str()) == 0 ? path : "";
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const std::string clip = argc > 1 ? argv[1] : makeClip();
-    if (clip.empty() || !openVideo(&app.video, clip.c_str(), FRAME_PIXEL_FORMAT)) {
-        std::fprintf(stderr, "no clip to play\n");
+// Plays one clip both ways in this process; returns the exit code.
+int playClip(const std::string& clip, int argc, char** argv) {
+    if (!openVideo(&app.video, clip.c_str(), FRAME_PIXEL_FORMAT)) {
+        std::fprintf(stderr, "cannot open %s\n", clip.c_str());
         return 1;
     }
-    if (app.video.nFrames < 330) {
-        std::fprintf(stderr, "the clip has %d frames; 330 or more are needed\n", app.video.nFrames);
+    if (videoFrameTime(&app.video, app.video.nFrames - 1) < (SETTLE_MS + PLAY_MS) / 1000.0 * 1.3) {
+        std::fprintf(stderr, "%s is too short\n", clip.c_str());
         return 1;
     }
     initToolkit(&argc, argv);
     prepareScene(&app);
     composeWindows(&app, ANNOTATE_ARTWORK_DIR);
-
     setIdleCallback(&app.timeline, timedTimelineIdle);
     setDisplayCallback(&app.videoPanel, timedVideoDisplay);
     for (int i = 0; i < windowCount(); ++i) {
         glutSetWindow(windowAt(i)->windowId);
         glutDisplayFunc(timedDisplay);
     }
-    playPause(&app);
-    // A second for the windows to settle, then ten seconds measured.
-    glutTimerFunc(1000, startMeasuring, 0);
-    glutTimerFunc(static_cast<unsigned>(1000 + PLAY_SECONDS * 1000), stopMeasuring, 0);
+    restart(0);
+    glutTimerFunc(SETTLE_MS, startMeasuring, 0);
+    glutTimerFunc(SETTLE_MS + PLAY_MS, stopMeasuring, 0);
     runWindows();
     releaseVideo(&app.video);
     return 0;
+}
+
+std::string clipFolder;  // made by makeClips, removed at the end
+
+std::vector<std::string> makeClips() {
+    char pattern[] = "/tmp/annotate-playback-bench-XXXXXX";
+    if (!mkdtemp(pattern)) return {};
+    clipFolder = pattern;
+    std::vector<std::string> clips;
+    for (const char* size : {"1280x720", "1920x1080"}) {
+        for (int rate : {25, 50}) {
+            const std::string path =
+                std::string(pattern) + "/" + size + "-" + std::to_string(rate) + ".mp4";
+            const std::string command =
+                "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=" + std::string(size) +
+                ":rate=" + std::to_string(rate) + " -t " + std::to_string(CLIP_SECONDS) +
+                " -c:v libx264 -preset veryfast -pix_fmt yuv420p '" + path + "'";
+            std::printf("making %s\n", path.c_str());
+            std::fflush(stdout);
+            if (std::system(command.c_str()) != 0) return {};
+            clips.push_back(path);
+        }
+    }
+    return clips;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::vector<std::string> clips(argv + 1, argv + argc);
+    if (clips.empty()) clips = makeClips();
+    if (clips.empty()) {
+        std::fprintf(stderr, "no clip to play\n");
+        return 1;
+    }
+    std::printf("\n%-20s %-9s %6s %8s %8s %5s %14s %8s %8s %8s\n", "clip", "playback", "wall s",
+                "video s", "video/s", "shown", "per video s", "decode", "upload", "draw");
+    std::printf("%-20s %-9s %6s %8s %8s %5s %14s %8s %8s %8s\n", "", "", "", "", "", "",
+                "(of the rate)", "ms/frame", "ms/frame", "ms/frame");
+    int failures = 0;
+    for (const std::string& clip : clips) {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) return 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            close(pipeEnds[0]);
+            dup2(pipeEnds[1], STDOUT_FILENO);
+            if (!std::freopen("/dev/null", "w", stderr)) return 1;
+            char name[] = "playback_bench";
+            char* childArgv[] = {name, nullptr};
+            return playClip(clip, 1, childArgv);
+        }
+        close(pipeEnds[1]);
+        FILE* lines = fdopen(pipeEnds[0], "r");
+        char line[512];
+        const size_t mark = std::strlen(FIGURES_MARK);
+        while (lines != nullptr && std::fgets(line, sizeof line, lines) != nullptr)
+            if (std::strncmp(line, FIGURES_MARK, mark) == 0) std::fputs(line + mark, stdout);
+        if (lines != nullptr) std::fclose(lines);
+        int status = 0;
+        if (child < 0 || waitpid(child, &status, 0) < 0 || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            std::printf("%s: the player failed\n", clip.c_str());
+            ++failures;
+        }
+    }
+    if (!clipFolder.empty()) {
+        for (const std::string& clip : clips) std::remove(clip.c_str());
+        rmdir(clipFolder.c_str());
+    }
+    return failures == 0 ? 0 : 1;
 }
