@@ -260,6 +260,11 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
                       s->video.videoWidth, s->video.videoHeight, s->video.nChannels,
                       s->video.framePixelFormat, TEXTURE_STREAMED);
     clearFlags(&s->videoPanel, OBJ_CACHED);
+    // Shrunk (a display scale below 1, now or after a resize), each panel pixel blends
+    // the frame's pixels under it rather than picking one, which would make fine lines
+    // flicker; at 1:1 GL takes the magnifying filter, which stays exact.
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(s->videoPanel.texture.textureId));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     addToCurrentWindow(&s->videoPanel);
 
     const Rect& help = l.helpPanel;

@@ -45,7 +45,8 @@ int runSetup(const CommandLine& names) {
     composeWindows(&app, names.programDirectory);
     runWindows();
 
-    // The event loop returns once every window has been closed.
+    // Closing a window ends the program as Esc does; should the loop return anyway
+    // (every window gone), the video and the registration are released here.
     releaseVideo(&app.video);
     clearRegistration(&app.registration);
     return 1;
