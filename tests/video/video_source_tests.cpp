@@ -178,6 +178,23 @@ TEST_P(Containers, LastFrameAndPastTheEnd) {
     EXPECT_EQ(frameCode(video.source), truth[1]);
 }
 
+TEST_P(Containers, PlaybackCatchingUpLandsOnTheFrameDue) {
+    // Forward jumps of playback that fell behind, each on its frame, up to the end.
+    std::mt19937 random(7);
+    int frame = 0;
+    for (;;) {
+        frame += 1 + static_cast<int>(random() % 12);
+        if (frame >= n) break;
+        readFrameAhead(&video.source, frame);
+        ASSERT_TRUE(video.source.frameImage) << "frame " << frame;
+        ASSERT_EQ(frameCode(video.source), truth[frame]) << "frame " << frame;
+    }
+    readFrameAhead(&video.source, n);
+    EXPECT_EQ(video.source.frameImage, nullptr);
+    readFrameAhead(&video.source, 3);  // back: a plain seek
+    EXPECT_EQ(frameCode(video.source), truth[3]);
+}
+
 INSTANTIATE_TEST_SUITE_P(Clips, Containers,
                          testing::Values("mjpeg.avi", "h264.mp4", "h264.mkv", "h264.ts", "vfr.mp4",
                                          "mpeg4.avi", "xvid.avi", "hevc.mkv"),
@@ -186,6 +203,24 @@ INSTANTIATE_TEST_SUITE_P(Clips, Containers,
                              std::replace(name.begin(), name.end(), '.', '_');
                              return name;
                          });
+
+TEST(VideoClock, FrameTimesFromTheTimeStampsOrElseTheRate) {
+    // MP4 stamps every frame; a raw H.264 stream stamps none and goes by the rate.
+    for (const char* name : {"h264.mp4", "h264.264"}) {
+        OpenSource video;
+        ASSERT_EQ(openQuietly(&video.source, clip(name).path), 1) << name;
+        const int n = video.source.nFrames;
+        for (int f = 0; f < n; ++f) {
+            const double at = static_cast<double>(f) / CLIP_RATE;
+            ASSERT_NEAR(videoFrameTime(&video.source, f), at, 1e-9) << name << " " << f;
+            ASSERT_EQ(videoFrameAt(&video.source, at + 1e-4), f) << name;
+            ASSERT_EQ(videoFrameAt(&video.source, at - 1e-4), std::max(0, f - 1)) << name;
+        }
+        EXPECT_EQ(videoFrameAt(&video.source, -1.0), 0) << name;
+        EXPECT_EQ(videoFrameAt(&video.source, static_cast<double>(n) / CLIP_RATE + 1e-4), n)
+            << name << ": past the last frame's time";
+    }
+}
 
 // ---------------------------------------------------------------------------
 // Opening messages and the layout of the handed-on frame
