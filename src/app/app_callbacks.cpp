@@ -82,12 +82,12 @@ int timelineIdle(InterfaceObject*) {
 }
 
 void mainWindowReshaped(Window*, int width, int height) {
-    // A window too small for the controls is given back the smallest size that holds them.
+    if (width <= 0 || height <= 0) return;  // minimised: the layout waits for a real size
+    // A window too small for the controls is asked back to the smallest size that holds
+    // them; meanwhile (or if the window manager refuses) the smallest video is laid out.
     const Rect smallest = minimumMainWindow(app.layoutInput);
-    if (width < smallest.w || height < smallest.h) {
+    if (width < smallest.w || height < smallest.h)
         glutReshapeWindow(std::max(width, smallest.w), std::max(height, smallest.h));
-        return;
-    }
     if (mainWindowResized(&app, width, height)) dumpLayoutIfAsked(&app);
 }
 
