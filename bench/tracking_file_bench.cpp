@@ -1,12 +1,15 @@
 // Saves and loads the tracking file of a full match (22 players, 135000 frames, a key
-// every 25 frames) and compares with a dense-table fprintf("%lg") writer and an fscanf
-// reader of the same file. Prints times, peak memory and the file size.
+// every 25 frames, a camera that pans, zooms and tilts on every frame) and compares
+// with a dense-table fprintf("%lg") writer and an fscanf reader of the same file; times
+// the save without a registration too, and the exports that follow every save. Prints
+// times, peak memory and the file sizes.
 //
 // Usage: tracking_file_bench [folder]   (default: a new folder under /tmp, removed after)
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "dense_tracking_writer.h"
+#include "tracking/track_export.h"
 #include "tracking/tracking_file.h"
 
 namespace {
@@ -72,6 +76,25 @@ void makeMatch(TrackSet& tracks) {
         }
     }
 }
+
+// A broadcast camera's registration: image (1920 x 1080) to the plan, panning along the
+// pitch, zooming in and out and tilting, different on every frame.
+struct MovingCamera {
+    std::vector<Homography> records;
+    Registration registration;
+    MovingCamera() : records(FRAMES) {
+        for (int k = 0; k < FRAMES; k++) {
+            const double t = k / 25.0;
+            const double zoom = 0.25 + 0.08 * std::sin(t / 7.0);
+            const double pan = 400 + 200 * std::sin(t / 31.0);
+            const double tilt = 2e-5 * (1.0 + 0.3 * std::sin(t / 13.0));
+            records[k] = {{zoom, 0.02, pan - 240, 0.0, zoom * 0.9, 80 + 20 * std::sin(t / 17.0),
+                           0.0, tilt, 1.0}};
+        }
+        registration.homographies = records.data();
+        registration.count = FRAMES;
+    }
+};
 
 // The reader with the file's scanf formats, adding every key line to the tracks.
 int fscanfLoad(const char* fileName, PlayerTrack* tracks, int videoHeight) {
@@ -162,21 +185,46 @@ int main(int argc, char** argv) {
     TrackSet tracks;
     makeMatch(tracks);
     const double tracksMB = statusMB("VmRSS") - baseMB;
+    const MovingCamera camera;
+    std::vector<double> seconds(FRAMES);
+    for (int frame = 0; frame < FRAMES; frame++) seconds[frame] = frame / 25.0;
 
     const bool peakReset = resetPeak();
     double before = statusMB("VmRSS");
     Timer start;
-    const int saved = saveTracking(ours.c_str(), tracks.tracks, FRAMES, HEIGHT);
+    const int saved =
+        saveTracking(ours.c_str(), tracks.tracks, FRAMES, HEIGHT, &camera.registration);
     const Elapsed saveTime = elapsed(start);
     const double savePeakMB = statusMB("VmHWM") - before;
 
     resetPeak();
     before = statusMB("VmRSS");
     start = Timer();
-    const int referenceSaved = denseSaveTracking(theirs.c_str(), tracks.tracks, FRAMES, HEIGHT);
+    ExportSource source;
+    source.tracks = tracks.tracks;
+    source.registration = &camera.registration;
+    source.nFrames = FRAMES;
+    source.videoHeight = HEIGHT;
+    source.frameSeconds = seconds.data();
+    int rows = 0;
+    const int exported = exportTracking(ours.c_str(), source, &rows);
+    const Elapsed exportTime = elapsed(start);
+    const double exportPeakMB = statusMB("VmHWM") - before;
+
+    start = Timer();
+    const std::string plain = folder + "/match_plain.txt";
+    const int plainSaved = saveTracking(plain.c_str(), tracks.tracks, FRAMES, HEIGHT, nullptr);
+    const Elapsed plainSaveTime = elapsed(start);
+
+    resetPeak();
+    before = statusMB("VmRSS");
+    start = Timer();
+    const int referenceSaved =
+        denseSaveTracking(theirs.c_str(), tracks.tracks, FRAMES, HEIGHT, &camera.registration);
     const Elapsed referenceSaveTime = elapsed(start);
     const double referencePeakMB = statusMB("VmHWM") - before;
     const bool identical = sameBytes(ours, theirs);
+    const bool cameraMoves = !sameBytes(ours, plain);
 
     Elapsed loadTime, referenceLoadTime;
     double loadPeakMB = 0;
@@ -198,10 +246,15 @@ int main(int argc, char** argv) {
 
     int keys = 0;
     for (PlayerTrack& track : tracks.tracks) keys += track.keys.count;
-    std::printf("tracking file benchmark: %d players, %d frames, %d keys (one every %d frames)\n",
-                PLAYER_COUNT, FRAMES, keys, KEY_STEP);
+    const std::string base = exportBaseName(ours.c_str());
+    std::printf(
+        "tracking file benchmark: %d players, %d frames, %d keys (one every %d frames), a "
+        "camera moving on every frame\n",
+        PLAYER_COUNT, FRAMES, keys, KEY_STEP);
     std::printf("file size                %.1f MB (%ld bytes)\n", fileSize(ours) / 1e6,
                 fileSize(ours));
+    std::printf("export sizes             %.1f MB csv, %.1f MB mot (%d rows)\n",
+                fileSize(base + ".csv") / 1e6, fileSize(base + ".mot.txt") / 1e6, rows);
     std::printf("tracks' own memory       %.1f MB\n", tracksMB);
     std::printf("                         wall s   processor s\n");
     std::printf("saveTracking             %6.3f   %6.3f   (result %d, fsync included)\n",
@@ -211,6 +264,12 @@ int main(int argc, char** argv) {
     std::printf("  save speed-up          %5.1fx   %5.1fx\n",
                 referenceSaveTime.wall / saveTime.wall, referenceSaveTime.cpu / saveTime.cpu);
     std::printf("byte-identical output    %s\n", identical ? "yes" : "NO");
+    std::printf("saveTracking, no camera  %6.3f   %6.3f   (result %d; lines differ: %s)\n",
+                plainSaveTime.wall, plainSaveTime.cpu, plainSaved, cameraMoves ? "yes" : "NO");
+    std::printf("exportTracking           %6.3f   %6.3f   (result %d, fsync included)\n",
+                exportTime.wall, exportTime.cpu, exported);
+    std::printf("save and export          %6.3f   %6.3f\n", saveTime.wall + exportTime.wall,
+                saveTime.cpu + exportTime.cpu);
     std::printf("loadTracking             %6.3f   %6.3f   (result %d)\n", loadTime.wall,
                 loadTime.cpu, loaded);
     std::printf("fscanf reader            %6.3f   %6.3f   (result %d)\n", referenceLoadTime.wall,
@@ -219,15 +278,16 @@ int main(int argc, char** argv) {
                 referenceLoadTime.wall / loadTime.wall, referenceLoadTime.cpu / loadTime.cpu);
     std::printf("loaded keys agree        %s\n", keysAgree ? "yes" : "NO");
     std::printf(
-        "peak memory above the tracks%s: save %.1f MB, load %.1f MB, fprintf writer "
-        "%.1f MB\n",
+        "peak memory above the tracks%s: save %.1f MB, export %.1f MB, load %.1f MB, fprintf "
+        "writer %.1f MB\n",
         peakReset ? "" : " (peak could not be reset: figures are upper bounds)", savePeakMB,
-        loadPeakMB, referencePeakMB);
+        exportPeakMB, loadPeakMB, referencePeakMB);
 
     if (removeFolder) {
-        unlink(ours.c_str());
-        unlink(theirs.c_str());
+        for (const std::string& file : {ours, theirs, plain, base + ".csv", base + ".mot.txt"})
+            unlink(file.c_str());
         rmdir(folder.c_str());
     }
-    return identical && keysAgree && saved == 1 && loaded == 1 ? 0 : 1;
+    return identical && cameraMoves && keysAgree && saved == 1 && loaded == 1 && exported == 1 ? 0
+                                                                                               : 1;
 }

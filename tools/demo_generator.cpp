@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <opencv2/videoio.hpp>
+#include <vector>
 
 #include "tools/demo_render.h"
 #include "tools/field_artwork.h"
@@ -137,7 +138,17 @@ int writeGroundTruthFile(const std::string& path, const DemoMatch& match) {
             }
         }
     }
-    return saveTracking(path.c_str(), truth.tracks, frameCount, height) == 1 ? 1 : 0;
+    // The interpolated lines carried through the registration the clip comes with, as
+    // the tool shows them.
+    std::vector<Homography> records(frameCount);
+    for (int f = 0; f < frameCount; ++f) {
+        const cv::Matx33d h = registrationHomography(match.cameras[f]);
+        for (int i = 0; i < 9; ++i) records[f].h[i] = h.val[i];
+    }
+    Registration registration;
+    registration.homographies = records.data();
+    registration.count = frameCount;
+    return saveTracking(path.c_str(), truth.tracks, frameCount, height, &registration) == 1 ? 1 : 0;
 }
 
 int writeDemoVideo(const std::string& path, const DemoMatch& match) {

@@ -13,22 +13,14 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-// Dimensions (plan units; the pitch is 105 x 68 metres).
+#include "tracking/field_pitch.h"
 
-constexpr double PLAN_WIDTH = 800.0;      // the field plan's width
-constexpr double PLAN_HEIGHT = 400.0;     // the field plan's height
-constexpr double UNITS_PER_METRE = 5.0;   // plan units per metre on the pitch
-constexpr double PITCH_LENGTH = 525.0;    // goal line to goal line (105 m)
-constexpr double PITCH_WIDTH = 340.0;     // touchline to touchline (68 m)
-constexpr double PITCH_CENTRE_X = 400.0;  // the centre spot
-constexpr double PITCH_CENTRE_Y = 200.0;
-constexpr double PITCH_LEFT = PITCH_CENTRE_X - PITCH_LENGTH / 2;   // left goal line, x
-constexpr double PITCH_RIGHT = PITCH_CENTRE_X + PITCH_LENGTH / 2;  // right goal line, x
-constexpr double PITCH_BOTTOM = PITCH_CENTRE_Y - PITCH_WIDTH / 2;  // near touchline, y
-constexpr double PITCH_TOP = PITCH_CENTRE_Y + PITCH_WIDTH / 2;     // far touchline, y
-constexpr double LINE_WIDTH = 0.12 * UNITS_PER_METRE;              // every painted line
-constexpr double CENTRE_CIRCLE_RADIUS = 9.15 * UNITS_PER_METRE;    // also the penalty arcs
-constexpr double PENALTY_SPOT_DISTANCE = 11.0 * UNITS_PER_METRE;   // from the goal line
+// Dimensions (plan units). The plan and the pitch's outline come from
+// tracking/field_pitch.h, which the tool's exports use to give metres.
+
+constexpr double LINE_WIDTH = 0.12 * UNITS_PER_METRE;             // every painted line
+constexpr double CENTRE_CIRCLE_RADIUS = 9.15 * UNITS_PER_METRE;   // also the penalty arcs
+constexpr double PENALTY_SPOT_DISTANCE = 11.0 * UNITS_PER_METRE;  // from the goal line
 constexpr double PENALTY_AREA_DEPTH = 16.5 * UNITS_PER_METRE;
 constexpr double PENALTY_AREA_WIDTH = 40.32 * UNITS_PER_METRE;
 constexpr double GOAL_AREA_DEPTH = 5.5 * UNITS_PER_METRE;

@@ -43,8 +43,12 @@ void selectNeighbourPlayer(AppState* state, int step);
 // it was the mode already. The other switch is switched off, so at most one is on.
 void toggleEditMode(AppState* state, SwitchButton* modifySwitch);
 
-// Writes every track to the save name; the tracking file's result (1 on success).
+// Writes every track to the save name and, when that succeeded, the exports; the
+// tracking file's result (1 on success).
 int saveCommand(AppState* state);
+// 'e': writes the exports beside the save name (<name>.csv and <name>.mot.txt) and
+// puts the result in the status line; exportTracking's result (1 on success).
+int exportCommand(AppState* state);
 // Reads the load name's keys into the tracks. The tracks change only when the whole
 // file was read, and the selection stays. The tracking file's result (1 on success).
 int loadCommand(AppState* state);

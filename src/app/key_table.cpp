@@ -18,6 +18,9 @@ void previousPlayerKey(AppState* state) {
 void deleteKeyKey(AppState* state) {
     deleteKeyCommand(state);
 }
+void exportKey(AppState* state) {
+    exportCommand(state);
+}
 
 using KeyTable = std::array<KeyCommand, KEY_TABLE_SIZE>;
 
@@ -31,6 +34,7 @@ KeyTable buildKeyTable() {
     bind('.', nextFrameCommand);
     bind('>', nextFrameCommand);
     bind('d', toggleTrails);
+    bind('e', exportKey);
     bind('f', flipCamera);
     bind('h', toggleHelp);
     bind('m', nextKeyCommand);

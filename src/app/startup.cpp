@@ -33,13 +33,16 @@ int runSetup(const CommandLine& names) {
     std::strcpy(app.saveFileName, names.saveFileName);
     std::strcpy(app.loadFileName, names.loadFileName);
 
-    // Without a registration the tool still works; the views leave players out.
+    // Without a registration the tool still works: the video view shows the keys in
+    // image space and the field views leave players out.
     readRegistration(names.registrationFileName, &app.registration);
     if (app.registration.count < app.video.nFrames)
         std::printf(
             "Warning: %d of %d frames have a registration: the views leave players out on "
             "the others\n",
             app.registration.count, app.video.nFrames);
+    if (app.registration.count == 0)
+        setStatusText(&app.status, "no registration: field views are empty");
 
     prepareScene(&app);
     composeWindows(&app, names.programDirectory);

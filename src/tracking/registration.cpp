@@ -157,8 +157,14 @@ int transferPoint(double out[3], const Homography* target, const Homography* sou
                   const double point[3]) {
     Homography inverse;
     if (invertHomography(&inverse, target) == 0.0) return 0;
+    transferWithInverse(out, &inverse, source, point);
+    return 1;
+}
+
+void transferWithInverse(double out[3], const Homography* targetInverse, const Homography* source,
+                         const double point[3]) {
     Homography m;
-    multiplyHomography(&m, &inverse, source);
+    multiplyHomography(&m, targetInverse, source);
     const double* h = m.h;
     const double x = h[0] * point[0] + h[1] * point[1] + h[2] * point[2];
     const double y = h[3] * point[0] + h[4] * point[1] + h[5] * point[2];
@@ -166,5 +172,4 @@ int transferPoint(double out[3], const Homography* target, const Homography* sou
     out[0] = x / w;
     out[1] = y / w;
     out[2] = w;
-    return 1;
 }

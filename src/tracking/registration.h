@@ -39,3 +39,8 @@ void multiplyHomography(Homography* out, const Homography* a, const Homography* 
 // leaves out untouched when target's determinant is 0, else 1.
 int transferPoint(double out[3], const Homography* target, const Homography* source,
                   const double point[3]);
+// transferPoint with the target's inverse already at hand (a caller that carries many
+// points into one frame inverts its homography once); the same arithmetic, so the
+// same bits.
+void transferWithInverse(double out[3], const Homography* targetInverse, const Homography* source,
+                         const double point[3]);

@@ -1,21 +1,14 @@
-// Sections: formatting; buffered output; frame-by-frame sampling of the tracks;
-// saveTracking; loadTracking.
+// Sections: formatting; saveTracking; loadTracking.
 #include "tracking/tracking_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <new>
-#include <string>
 
+#include "tracking/output_file.h"
 #include "tracking/text_scanner.h"
+#include "tracking/track_sampler.h"
 
 // Formatting.
 
@@ -79,105 +72,6 @@ char* formatReal(char* out, double value) {
 
 namespace {
 
-char* formatInt(char* out, int value) {
-    return std::to_chars(out, out + 16, value).ptr;
-}
-
-char* appendText(char* out, const char* text) {
-    const size_t length = std::strlen(text);
-    std::memcpy(out, text, length);
-    return out + length;
-}
-
-// Buffered output.
-
-constexpr size_t WRITE_BUFFER_SIZE = 1 << 20;  // bytes gathered before each write
-constexpr size_t LINE_ROOM = 512;              // more than the longest line or header
-
-struct OutputFile {
-    int fd = -1;
-    std::unique_ptr<char[]> buffer;
-    size_t used = 0;
-    int error = 0;  // errno of the first failed write, 0 while all went well
-};
-
-bool flushOutput(OutputFile* out) {
-    const char* data = out->buffer.get();
-    size_t done = 0;
-    while (done < out->used) {
-        const ssize_t n = ::write(out->fd, data + done, out->used - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            // The save has failed; the rest of the frame still goes into the buffer,
-            // which must have room for it.
-            out->error = errno;
-            out->used = 0;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    out->used = 0;
-    return true;
-}
-
-// Where the next text goes; the buffer is flushed first when a line may not fit.
-char* reserve(OutputFile* out) {
-    if (out->used > WRITE_BUFFER_SIZE - LINE_ROOM) flushOutput(out);
-    return out->buffer.get() + out->used;
-}
-
-void commit(OutputFile* out, const char* end) {
-    out->used = end - out->buffer.get();
-}
-
-// Frame-by-frame sampling: each player's pair of keys around the frame advances with
-// it, so the file is written in one pass without a table of every frame. The
-// arithmetic is that of the dense table (r once per pair, t = (j - f0) * r, w = 1 - t)
-// so that the bytes do not depend on how the samples are gathered.
-
-struct PlayerCursor {
-    PlayerTrack* track = nullptr;
-    KeyNode* k0 = nullptr;  // last key at or before the frame, null before the first
-    KeyNode* k1 = nullptr;  // the key after k0 (the first key while k0 is null)
-    double r = 0.0;         // 1 / (k1 frame - k0 frame)
-};
-
-void startCursor(PlayerCursor* cursor, PlayerTrack* track) {
-    cursor->track = track;
-    cursor->k0 = nullptr;
-    cursor->k1 = firstKey(track);
-}
-
-// A position as a line of the file: the y values measured downward from the top edge.
-FrameSample sampleOf(const KeyFrame& v, int32_t flags, int videoHeight) {
-    return FrameSample{
-        flags,       v.feetX,     videoHeight - v.feetY, v.rectX, videoHeight - v.rectY,
-        v.rectWidth, v.rectHeight};
-}
-
-// Fills out with the player's line at frame; false when the player has no position
-// there. A key's line is written whatever the sign of its flags (a hand-made file may
-// hold a negative flag with bit value 1, even -1), so every block's count equals its
-// lines and the key survives the next load.
-bool sampleAt(PlayerCursor* c, int frame, int videoHeight, FrameSample* out) {
-    while (c->k1 != nullptr && c->k1->frame <= frame) {
-        c->k0 = c->k1;
-        c->k1 = nextKey(c->track, c->k0);
-        if (c->k1 != nullptr) c->r = 1.0 / (c->k1->frame - c->k0->frame);
-    }
-    if (c->k0 == nullptr) return false;
-    const KeyFrame& a = *keyFrameOf(c->k0);
-    if (c->k0->frame == frame) {
-        *out = sampleOf(a, a.flags | KEY_FLAG_KEY, videoHeight);
-        return true;
-    }
-    if (c->k1 == nullptr) return false;  // after the last key
-    const double t = (frame - c->k0->frame) * c->r;
-    *out =
-        sampleOf(blendKeyFrames(1 - t, a, *keyFrameOf(c->k1)), KEY_FLAG_INTERPOLATED, videoHeight);
-    return true;
-}
-
 char* formatSample(char* p, int player, const FrameSample& s) {
     p = formatInt(p, player);
     const double values[] = {s.feetX, s.feetY, s.rectX, s.rectY, s.rectWidth, s.rectHeight};
@@ -191,114 +85,47 @@ char* formatSample(char* p, int player, const FrameSample& s) {
     return p;
 }
 
-void writeTracks(OutputFile* out, PlayerTrack* tracks, int nFrames, int videoHeight) {
-    char* p = reserve(out);
+void writeTracks(OutputFile* out, PlayerTrack* tracks, int nFrames, int videoHeight,
+                 const Registration* registration) {
+    char* p = reserveOutput(out);
     p = appendText(p, "nFrames\t");
     p = formatInt(p, nFrames);
     p = appendText(p, "\nfieldPosition\tn\ntotalNPlayers\t");
     p = formatInt(p, PLAYER_COUNT);
     *p++ = '\n';
-    commit(out, p);
+    commitOutput(out, p);
 
-    PlayerCursor cursors[PLAYER_COUNT];
-    for (int player = 0; player < PLAYER_COUNT; player++)
-        startCursor(&cursors[player], &tracks[player]);
+    TrackSampler sampler;
+    startSampler(&sampler, tracks, registration, videoHeight);
     FrameSample samples[PLAYER_COUNT];
     bool present[PLAYER_COUNT];
     for (int frame = 0; frame < nFrames && out->error == 0; frame++) {
-        int count = 0;
-        for (int player = 0; player < PLAYER_COUNT; player++) {
-            present[player] = sampleAt(&cursors[player], frame, videoHeight, &samples[player]);
-            count += present[player];
-        }
-        p = appendText(reserve(out), "\nnPlayers\t");
+        const int count = sampleFrame(&sampler, frame, samples, present);
+        p = appendText(reserveOutput(out), "\nnPlayers\t");
         p = formatInt(p, count);
         *p++ = '\n';
-        commit(out, p);
+        commitOutput(out, p);
         for (int player = 0; player < PLAYER_COUNT; player++) {
             if (!present[player]) continue;
-            commit(out, formatSample(reserve(out), player, samples[player]));
+            commitOutput(out, formatSample(reserveOutput(out), player, samples[player]));
         }
     }
-    if (out->error == 0) flushOutput(out);
-}
-
-std::string folderOf(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : fileName.substr(0, slash);
-}
-
-// The new file gets the mode of the file it replaces, or the usual mode of a new file.
-mode_t newFileMode(const struct stat* existing) {
-    if (existing != nullptr) return existing->st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
 
 // saveTracking
 
-int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight) {
+int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
+                 const Registration* registration) {
     std::printf("save %d frames data in %s\n", nFrames, fileName);
     if (nFrames < 0) nFrames = 0;
-
     OutputFile out;
-    out.buffer.reset(new (std::nothrow) char[WRITE_BUFFER_SIZE]);
-    if (out.buffer == nullptr) {
-        std::printf("memory allocation not done for the file %s!\n", fileName);
-        return 0;
-    }
-    // Everything goes to a temporary file beside the target, which replaces the
-    // target only once it is complete and closed: a failed save keeps the old file.
-    // A symbolic link is followed so that the link stays; anything but a regular file
-    // (a device, a folder) is never replaced.
-    std::string target = fileName;
-    if (char* real = ::realpath(fileName, nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    struct stat existing;
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
-        std::printf("can't create the file %s!\n", fileName);
-        return 0;
-    }
-    std::string tempName = target + ".XXXXXX";
-    out.fd = ::mkstemp(tempName.data());
-    if (out.fd < 0) {
-        std::printf("can't create the file %s!\n", fileName);
-        return 0;
-    }
-    ::fchmod(out.fd, newFileMode(exists ? &existing : nullptr));
-
-    writeTracks(&out, tracks, nFrames, videoHeight);
-    if (out.error == 0 && ::fsync(out.fd) != 0) out.error = errno;
-    if (out.error != 0) {
-        std::printf("can't write the file %s: %s!\n", fileName, std::strerror(out.error));
-        ::close(out.fd);
-        ::unlink(tempName.c_str());
-        return -1;
-    }
-    if (::close(out.fd) != 0) {
-        std::printf("can't close the file %s!\n", fileName);
-        ::unlink(tempName.c_str());
-        return -1;
-    }
-    if (::rename(tempName.c_str(), target.c_str()) != 0) {
-        std::printf("can't create the file %s!\n", fileName);
-        ::unlink(tempName.c_str());
-        return 0;
-    }
-    // Makes the rename itself durable; the file is complete whatever this answers.
-    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return 1;
+    if (!openOutput(&out, fileName)) return 0;
+    writeTracks(&out, tracks, nFrames, videoHeight, registration);
+    const int finished = finishOutput(&out);
+    if (finished != 1) return finished;
+    return replaceTarget(&out);
 }
 
 // loadTracking

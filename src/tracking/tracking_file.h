@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "tracking/player_track.h"
+#include "tracking/registration.h"
 
 // One player's line of a frame's block. Values as in KeyFrame except the y values,
 // which are videoHeight - the KeyFrame value (pixels downward from the top edge).
@@ -24,10 +25,14 @@ struct FrameSample {
 };
 
 // Writes the PLAYER_COUNT tracks to fileName for frames 0..nFrames-1, interpolating
-// between consecutive keys. The file is replaced only once it is complete: a failed
-// save leaves the previous file as it was. Returns 1 on success, 0 when the file
-// cannot be created (or replaced), -1 when writing or closing it fails.
-int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight);
+// between consecutive keys as the video view shows them: carried through the field
+// plane with the registration's records where the frame and both keys' frames have
+// usable ones, else blended from the stored values (tracking/shown_position). The file
+// is replaced only once it is complete: a failed save leaves the previous file as it
+// was. Returns 1 on success, 0 when the file cannot be created (or replaced), -1 when
+// writing or closing it fails.
+int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
+                 const Registration* registration);
 
 // Reads fileName and, when the whole file converts, replaces the keys of the
 // PLAYER_COUNT tracks by the file's key lines (interpolated lines are dropped). The

@@ -1,8 +1,7 @@
 #include "tracking/video_overlay.h"
 
-#include <cmath>
-
 #include "tracking/player_label.h"
+#include "tracking/shown_position.h"
 
 namespace {
 
@@ -17,16 +16,10 @@ VideoPoint centreOf(const KeyFrame* key) {
     return {key->rectX, key->rectY};
 }
 
-// w * a + (1 - w) * b of two key points, each carried from its key's frame to frame.
-// A point of weight 0 plays no part and is not carried, so a key without a record
-// does not hide a position that does not depend on it.
-bool blendCarried(const Scene* scene, int frame, double w, const KeyNode* ka, VideoPoint a,
-                  const KeyNode* kb, VideoPoint b, VideoPoint* out) {
-    VideoPoint pa, pb;
-    if (w != 0.0 && !carryPoint(scene, ka->frame, frame, a, &pa)) return false;
-    if (w != 1.0 && !carryPoint(scene, kb->frame, frame, b, &pb)) return false;
-    *out = {blendValue(w, pa.x, pb.x), blendValue(w, pa.y, pb.y)};
-    return true;
+// A key point carried from its frame to frame, or as stored where it cannot be.
+VideoPoint shownPoint(const Scene* scene, int from, int to, VideoPoint point) {
+    VideoPoint carried;
+    return carryPoint(scene, from, to, point, &carried) ? carried : point;
 }
 
 }  // namespace
@@ -38,16 +31,10 @@ bool carryPoint(const Scene* scene, int from, int to, VideoPoint point, VideoPoi
         *out = point;
         return true;
     }
-    const Homography* target = homographyAt(scene->registration, to);
-    const Homography* source = homographyAt(scene->registration, from);
-    if (target == nullptr || source == nullptr) return false;
-    const double image[3] = {point.x, scene->videoHeight - point.y, 1.0};
-    double moved[3];
-    if (!transferPoint(moved, target, source, image)) return false;
-    const VideoPoint carried = {moved[0], scene->videoHeight - moved[1]};
-    if (!std::isfinite(carried.x) || !std::isfinite(carried.y)) return false;
-    *out = carried;
-    return true;
+    Homography carry;
+    return carryMatrix(carryTarget(scene->registration, to),
+                       usableRecord(scene->registration, from), &carry) &&
+           carryKeyPoint(carry, scene->videoHeight, point.x, point.y, &out->x, &out->y);
 }
 
 VideoRect keyRect(const KeyFrame* key) {
@@ -56,15 +43,11 @@ VideoRect keyRect(const KeyFrame* key) {
 
 bool interpolatedRect(const Scene* scene, const KeyNode* k0, const KeyNode* k1, double w, int frame,
                       VideoRect* out) {
-    if (k0 == nullptr || k1 == nullptr) return false;
-    const KeyFrame* a = keyFrameOf(k0);
-    const KeyFrame* b = keyFrameOf(k1);
-    VideoPoint centre;
-    if (!blendCarried(scene, frame, w, k0, centreOf(a), k1, centreOf(b), &centre)) return false;
-    out->cx = centre.x;
-    out->cy = centre.y;
-    out->halfWidth = blendValue(w, a->rectWidth, b->rectWidth) * 0.5;
-    out->halfHeight = blendValue(w, a->rectHeight, b->rectHeight) * 0.5;
+    if (scene == nullptr || k0 == nullptr || k1 == nullptr) return false;
+    const KeyFrame shown =
+        shownBetweenKeys(shownSpan(scene->registration, k0, k1),
+                         carryTarget(scene->registration, frame), frame, w, scene->videoHeight);
+    *out = keyRect(&shown);
     return true;
 }
 
@@ -83,19 +66,16 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
         const KeyFrame* k = keyFrameOf(key);
         last = key;
         TrailStep step;
-        VideoPoint feet;
-        // A key that cannot be carried drops out; the line joins its neighbours.
-        if (carryPoint(scene, key->frame, frame, feetOf(k), &feet)) {
-            if (havePrevious) {
-                step.hasLine = true;
-                step.lineFrom = previous;
-                step.lineTo = feet;
-            }
-            step.hasPoint = true;
-            step.point = feet;
-            previous = feet;
-            havePrevious = true;
+        const VideoPoint feet = shownPoint(scene, key->frame, frame, feetOf(k));
+        if (havePrevious) {
+            step.hasLine = true;
+            step.lineFrom = previous;
+            step.lineTo = feet;
         }
+        step.hasPoint = true;
+        step.point = feet;
+        previous = feet;
+        havePrevious = true;
         if (key->frame == frame) {
             step.hasRect = true;
             step.rect = keyRect(k);
@@ -106,17 +86,20 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
     KeyNode* next = last != nullptr ? nextKey(track, last) : nullptr;
     if (next == nullptr) return;
     const double w = keyWeight(track, last, frame);
-    const KeyFrame* a = keyFrameOf(last);
-    const KeyFrame* b = keyFrameOf(next);
-    VideoPoint from, to;
-    // On the last key's own frame (w = 1) the line has no length.
-    if (w < 1.0 && carryPoint(scene, last->frame, frame, feetOf(a), &from) &&
-        blendCarried(scene, frame, w, last, feetOf(a), next, feetOf(b), &to)) {
+    bool carried = false;
+    const KeyFrame shown = shownBetweenKeys(shownSpan(scene->registration, last, next),
+                                            carryTarget(scene->registration, frame), frame, w,
+                                            scene->videoHeight, &carried);
+    // On the last key's own frame (w = 1) the line has no length. It starts where the
+    // blend started: at the carried key point, or at the stored one.
+    if (w < 1.0) {
+        const VideoPoint a = feetOf(keyFrameOf(last));
         out->hasTail = true;
-        out->tailFrom = from;
-        out->tailTo = to;
+        out->tailFrom = carried ? shownPoint(scene, last->frame, frame, a) : a;
+        out->tailTo = feetOf(&shown);
     }
-    out->hasRect = interpolatedRect(scene, last, next, w, frame, &out->rect);
+    out->hasRect = true;
+    out->rect = keyRect(&shown);
 }
 
 void buildPlainMarks(const Scene* scene, PlayerTrack* track, PlainMarks* out) {
@@ -135,11 +118,13 @@ void buildPlainMarks(const Scene* scene, PlayerTrack* track, PlainMarks* out) {
         out->feet = feetOf(a);
         return;
     }
-    const KeyFrame* b = keyFrameOf(k1);
-    const double w = keyWeight(track, k0, frame);
-    out->hasRect = interpolatedRect(scene, k0, k1, w, frame, &out->rect);
+    const KeyFrame shown = shownBetweenKeys(shownSpan(scene->registration, k0, k1),
+                                            carryTarget(scene->registration, frame), frame,
+                                            keyWeight(track, k0, frame), scene->videoHeight);
+    out->hasRect = true;
+    out->rect = keyRect(&shown);
     out->hasFeet = true;
-    out->feet = {blendValue(w, a->feetX, b->feetX), blendValue(w, a->feetY, b->feetY)};
+    out->feet = feetOf(&shown);
 }
 
 bool videoLabel(const Scene* scene, int player, VideoLabel* out) {

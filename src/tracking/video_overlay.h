@@ -3,10 +3,11 @@
 // what these functions compute.
 //
 // A key's points belong to the image of the key's own frame; shown on another frame
-// they are carried there through the two frames' homographies. A point that cannot be
-// carried (a frame without a registration record, a current frame whose homography
-// cannot be inverted, a result at infinity) is left out of the drawing, with every
-// line and rectangle that would need it.
+// they are carried there through the two frames' homographies (tracking/shown_position,
+// which the tracking file's interpolated lines share). Where a frame involved has no
+// usable registration record (none, one that cannot be inverted, a result at infinity)
+// the points are shown as stored, in image space: the selected player stays visible
+// without a registration, where the file holds the plain blend of the stored values.
 #pragma once
 
 #include <vector>
@@ -25,18 +26,17 @@ struct VideoRect {
     double halfWidth = 0.0, halfHeight = 0.0;
 };
 
-// Carries a point of frame `from` into the image of frame `to`: transferPoint with the
-// two frames' homographies, in image convention (videoHeight - y) on the way in and
-// out. A point of the frame itself comes back as it is. False (out untouched) when a
-// frame has no record, the target homography has determinant 0, or the result is not
-// finite.
+// Carries a point of frame `from` into the image of frame `to` (carryKeyPoint with the
+// two frames' records). A point of the frame itself comes back as it is. False (out
+// untouched) when a frame has no usable record or the result is not finite.
 bool carryPoint(const Scene* scene, int from, int to, VideoPoint point, VideoPoint* out);
 
 // The rectangle of a key as stored (valid on the key's own frame).
 VideoRect keyRect(const KeyFrame* key);
-// The rectangle at frame between keys k0 and k1 with weight w of k0: both centres
-// carried to frame and blended, w * p0 + (1 - w) * p1; the sizes blended as stored.
-// A key of weight 0 is not carried. False when a needed centre cannot be carried.
+// The rectangle at frame between keys k0 and k1 with weight w of k0, as
+// shownBetweenKeys places it: both centres carried to frame and blended,
+// w * p0 + (1 - w) * p1, or blended as stored where they cannot be carried; the sizes
+// blended as stored. False only without two keys.
 bool interpolatedRect(const Scene* scene, const KeyNode* k0, const KeyNode* k1, double w, int frame,
                       VideoRect* out);
 
@@ -44,7 +44,8 @@ bool interpolatedRect(const Scene* scene, const KeyNode* k0, const KeyNode* k1, 
 struct TrailStep {
     bool hasLine = false;  // from the previous drawn feet point to this key's
     VideoPoint lineFrom, lineTo;
-    bool hasPoint = false;  // this key's feet point, carried to the current frame
+    bool hasPoint = false;  // this key's feet point, carried to the current frame (or as
+                            // stored where it cannot be carried)
     VideoPoint point;
     bool hasRect = false;  // the key's stored rectangle, when the key is on the current frame
     VideoRect rect;
@@ -58,15 +59,14 @@ struct Trajectory {
     VideoRect rect;
 };
 // Fills out for the track at the scene's current frame: one step per key up to that
-// frame, then, when a later key follows, the line
-// from the last key's feet point to the weighted point towards the next key's, and the
-// interpolated rectangle.
+// frame, then, when a later key follows, the line from the last key's feet point to
+// the feet point of shownBetweenKeys, and the interpolated rectangle.
 void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out);
 
 // The selected player without trajectory: on or after the last key the last key's
-// rectangle and feet point as stored; between two keys the interpolated rectangle and
-// the feet point blended from the stored values. Nothing before the first key. Moves
-// the track's cursor.
+// rectangle and feet point as stored; between two keys the rectangle and the feet
+// point of shownBetweenKeys, carried as the trajectory carries them. Nothing before
+// the first key. Moves the track's cursor.
 struct PlainMarks {
     bool hasRect = false;
     VideoRect rect;

@@ -12,11 +12,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "tracking/field_pitch.h"
 #include "tracking/player_label.h"
 #include "tracking/scene.h"
 
-constexpr double PLAN_WIDTH = 800.0;    // field plan units, x to the right
-constexpr double PLAN_HEIGHT = 400.0;   // field plan units, y upward
 constexpr double SCENE_SCALE = 0.0025;  // 3D scene units per plan unit (the field spans -1..1)
 
 struct PlanPoint {

@@ -45,14 +45,20 @@ KeyFrame position(double feetX, double feetY, double rectX, double rectY, double
     return KeyFrame{flags, feetX, feetY, rectX, rectY, w, h};
 }
 
+// Moves image points by (dx, dy).
+Homography shiftRecord(double dx, double dy) {
+    return {{1, 0, dx, 0, 1, dy, 0, 0, 1}};
+}
+
 struct Console {
     Console() { testing::internal::CaptureStdout(); }
     std::string text() { return testing::internal::GetCapturedStdout(); }
 };
 
-int save(Tracks& tracks, const std::string& path, int nFrames, std::string* console = nullptr) {
+int save(Tracks& tracks, const std::string& path, int nFrames, std::string* console = nullptr,
+         const Registration* registration = nullptr) {
     Console capture;
-    const int result = saveTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT);
+    const int result = saveTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT, registration);
     const std::string text = capture.text();
     if (console != nullptr) *console = text;
     return result;
@@ -92,6 +98,16 @@ std::vector<std::string> keyLines(const std::string& text) {
     return lines;
 }
 
+// The text of block b of a saved file, from its empty line up to the next block's.
+std::string blockOf(const std::string& text, int b) {
+    size_t start = text.find("\nnPlayers");
+    for (int i = 0; i < b && start != std::string::npos; i++)
+        start = text.find("\nnPlayers", start + 1);
+    if (start == std::string::npos) return "";
+    const size_t end = text.find("\nnPlayers", start + 1);
+    return text.substr(start, end == std::string::npos ? end : end - start);
+}
+
 // Whether every block's count equals the lines that follow it.
 bool countsMatchLines(const std::string& text) {
     std::istringstream in(text);
@@ -110,10 +126,31 @@ bool countsMatchLines(const std::string& text) {
 }
 
 // The bytes the file must have, as the dense-table writer writes them.
-std::string denseReference(Tracks& tracks, int nFrames, const std::string& path) {
-    denseSaveTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT);
+std::string denseReference(Tracks& tracks, int nFrames, const std::string& path,
+                           const Registration* registration = nullptr) {
+    denseSaveTracking(path.c_str(), tracks.tracks, nFrames, HEIGHT, registration);
     return readFile(path);
 }
+
+// A camera that pans, zooms and tilts at random from frame to frame (perspective
+// included), with records for the first `count` frames only and every seventh record
+// singular.
+struct MovingCamera {
+    std::vector<Homography> records;
+    Registration registration;
+    MovingCamera(int count, unsigned seed) : records(count) {
+        std::mt19937 random(seed);
+        std::uniform_real_distribution<double> unit(-1.0, 1.0);
+        for (int k = 0; k < count; k++) {
+            const double zoom = 1.0 + 0.3 * unit(random);
+            records[k] = {{zoom, 0.05 * unit(random), 200 * unit(random), 0.05 * unit(random), zoom,
+                           100 * unit(random), 1e-4 * unit(random), 1e-4 * unit(random), 1.0}};
+            if (k % 7 == 3) records[k] = Homography();
+        }
+        registration.homographies = records.data();
+        registration.count = count;
+    }
+};
 
 void randomTracks(Tracks& tracks, int nFrames, unsigned seed) {
     std::mt19937 random(seed);
@@ -208,12 +245,56 @@ TEST(TrackingFile, KeysAndInterpolationAreWrittenByFrame) {
 
 TEST(TrackingFile, StreamedSaveMatchesTheDenseTableWriter) {
     TempFolder folder;
-    for (unsigned seed = 1; seed <= 5; seed++) {
+    for (unsigned seed = 1; seed <= 6; seed++) {
         Tracks tracks;
         randomTracks(tracks, 300, seed);
-        ASSERT_EQ(save(tracks, folder.file("t.txt"), 300), 1);
-        ASSERT_EQ(readFile(folder.file("t.txt")), denseReference(tracks, 300, folder.file("r.txt")))
+        // Without a registration, and with a moving camera whose records stop before
+        // the end and are singular here and there.
+        MovingCamera camera(280, seed);
+        const Registration* registration = seed % 2 ? &camera.registration : nullptr;
+        ASSERT_EQ(save(tracks, folder.file("t.txt"), 300, nullptr, registration), 1);
+        const std::string text = readFile(folder.file("t.txt"));
+        ASSERT_EQ(text, denseReference(tracks, 300, folder.file("r.txt"), registration))
             << "seed " << seed;
+        // The camera does move the interpolated lines.
+        if (registration != nullptr) {
+            EXPECT_NE(text, denseReference(tracks, 300, folder.file("r.txt")));
+        }
+    }
+}
+
+TEST(TrackingFile, InterpolatedLinesAreCarriedOnlyWhenEveryRecordAllows) {
+    // Keys at frames 2 and 6, the line at 4 (w = 0.5). Frame 2's record moves the image
+    // by (10, 0) and frame 6's by (0, 20): carried into frame 4 (identity), key 2's
+    // points move 10 right and key 6's 20 down in the image.
+    Tracks tracks;
+    tracks.key(3, 2, position(50, 80, 50, 100, 20, 40));
+    tracks.key(3, 6, position(60, 90, 60, 110, 22, 44));
+    const std::string carried = "\nnPlayers\t1\n3\t60\t405\t60\t385\t21\t42\t2\n";
+    const std::string stored = "\nnPlayers\t1\n3\t55\t395\t55\t375\t21\t42\t2\n";
+    struct Case {
+        const char* name;
+        int count;          // records for frames 0..count-1
+        int singularFrame;  // -1: none
+        const std::string& line;
+    };
+    const Case cases[] = {
+        {"every record", 8, -1, carried},   {"no record at f0", 0, -1, stored},
+        {"no record at f1", 6, -1, stored}, {"no record at j", 4, -1, stored},
+        {"singular at f0", 8, 2, stored},   {"singular at f1", 8, 6, stored},
+        {"singular at j", 8, 4, stored},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        std::vector<Homography> records(8, shiftRecord(0, 0));
+        records[2] = shiftRecord(10, 0);
+        records[6] = shiftRecord(0, 20);
+        if (c.singularFrame >= 0) records[c.singularFrame] = Homography();
+        Registration registration{records.data(), c.count};
+        ASSERT_EQ(save(tracks, folder.file("t.txt"), 8, nullptr, &registration), 1);
+        const std::string text = readFile(folder.file("t.txt"));
+        EXPECT_EQ(blockOf(text, 4), c.line) << c.name;
+        EXPECT_EQ(blockOf(text, 2), "\nnPlayers\t1\n3\t50\t400\t50\t380\t20\t40\t1\n") << c.name;
     }
 }
 
