@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "test_scene.h"
+#include "tracking/video_overlay.h"
 #include "views/field_plan.h"
 
 namespace {
@@ -85,6 +87,44 @@ TEST(PlayerDot, FollowsTheKeysAndInterpolatesOnThePlan) {
     EXPECT_FALSE(playerDotPoint(&t.scene, 2, 10, &p)) << "no keys";
     EXPECT_FALSE(playerDotPoint(&t.scene, 22, 10, &p)) << "no such player";
     EXPECT_FALSE(playerDotPoint(&t.scene, -1, 10, &p));
+}
+
+// With affine cameras, carrying into the frame and blending in the image is blending on
+// the plan: the video view's feet point, projected through the frame's record, is the
+// field view's dot.
+TEST(PlayerDot, IsTheVideoViewsFeetPointUnderAffineCameras) {
+    TestScene t(60);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (Homography& h : t.homographies) {
+        const double zoom = 1.0 + 0.4 * unit(random);
+        h = {{zoom, 0.1 * unit(random), 300 * unit(random), 0.1 * unit(random),
+              zoom * (1.0 + 0.1 * unit(random)), 150 * unit(random), 0, 0, 1}};
+    }
+    for (int player = 0; player < PLAYER_COUNT; player += 2)
+        for (int i = 0; i < 5; i++)
+            t.key(player, static_cast<int>(random() % 60), 400 + 380 * unit(random),
+                  200 + 190 * unit(random));
+    int compared = 0;
+    for (int frame = 0; frame < 60; frame++) {
+        t.at(frame);
+        for (int player = 0; player < PLAYER_COUNT; player += 2) {
+            PlanPoint dot;
+            PlainMarks marks;
+            KeyNode* key = seekKey(&t.tracks[player], frame);
+            if (key == nullptr || key->frame == frame ||
+                !playerDotPoint(&t.scene, player, frame, &dot))
+                continue;
+            buildPlainMarks(&t.scene, &t.tracks[player], &marks);
+            ASSERT_TRUE(marks.hasFeet);
+            const double image[3] = {marks.feet.x, t.scene.videoHeight - marks.feet.y, 1.0};
+            double field[3];
+            projectToField(&t.homographies[frame], image, field);
+            expectPoint({field[0], PLAN_HEIGHT - field[1]}, dot.x, dot.y, 1e-9 * 1000);
+            compared++;
+        }
+    }
+    EXPECT_GT(compared, 100);
 }
 
 TEST(Trail, RunsThroughEveryKeyUpToTheFrameAndOnToTheCurrentPosition) {
