@@ -8,6 +8,7 @@
 #include "tracking/output_file.h"
 #include "tracking/player_label.h"
 #include "tracking/track_sampler.h"
+#include "tracking/tracking_file.h"
 
 namespace {
 
@@ -18,12 +19,11 @@ constexpr const char* CSV_HEADER =
 constexpr const char* MOT_TRAILER = ",1,1,1\n";  // consider, class 1 (a person), visible
 
 // Seconds and metres with three decimals (to the millisecond and the millimetre), "-"
-// only before a non-zero value. The usual magnitudes go through one rounded integer,
-// far faster than a general conversion.
+// only before a non-zero value, through one rounded integer. Absurd magnitudes (a
+// hostile registration) are written as the pixels are, in six significant digits.
 char* formatDecimals(char* p, double value) {
     const double scaled = std::round(value * 1000.0);
-    if (!(std::fabs(scaled) < 1e15))
-        return std::to_chars(p, p + 32, value, std::chars_format::fixed, 3).ptr;
+    if (!(std::fabs(scaled) < 1e15)) return formatReal(p, value);
     long long units = static_cast<long long>(scaled);
     if (units < 0) {
         *p++ = '-';

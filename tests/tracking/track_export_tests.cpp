@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,6 +94,21 @@ TEST(TrackExport, AFailedExportKeepsThePreviousFiles) {
         EXPECT_TRUE(locked.entries().empty());
     }
     chmod(locked.path.c_str(), 0700);
+}
+
+TEST(TrackExport, AbsurdNumbersStayInTheirCells) {
+    TempFolder folder;
+    KnownKeys keys;
+    keys.seconds = {0.0, 1e300, NAN, -1e20};
+    std::vector<Homography> records(4, Homography{{1e300, 0, 0, 0, 1e300, 0, 0, 0, 1}});
+    Registration registration{records.data(), 4};
+    ASSERT_EQ(exportQuietly(folder.file("m.dat"), keys.source(&registration)), 1);
+    const std::string csv = readFile(folder.file("m.csv"));
+    EXPECT_NE(csv.find("1,1e+300,O1,key,50,400,40,360,20,40,1e+301,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("2,nan,D2,key,"), std::string::npos) << csv;
+    std::istringstream rows(csv);
+    for (std::string row; std::getline(rows, row);)
+        EXPECT_EQ(std::count(row.begin(), row.end(), ','), 11) << row;
 }
 
 TEST(TrackExport, NamesAndKinds) {
