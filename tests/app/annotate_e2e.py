@@ -234,6 +234,19 @@ def main():
         check(all(not lines for lines in b[11:]), "lines after the last key")
         saved_two_keys = text
 
+        # The save brought the exports along, one row per line of the file; 'e' writes
+        # them again.
+        base = os.path.splitext(s.saved)[0]
+        exported = "export 11 rows to %s.csv and %s.mot.txt" % (base, base)
+        s.program.wait_for_output(exported, 1)
+        os.remove(base + ".mot.txt")
+        key(s.main, "e")
+        s.program.wait_for_output(exported, 2)
+        with open(base + ".mot.txt") as f:
+            mot = f.read().splitlines()
+        check(len(mot) == 11 and mot[0].startswith("1,1,") and mot[10].startswith("11,1,"),
+              "the MOT export holds %r" % mot)
+
         # The dot of O1 on the field window at the feet point's projection.
         view = L.fieldView
         sx, sy = s.scale
