@@ -16,10 +16,26 @@ VideoPoint centreOf(const KeyFrame* key) {
     return {key->rectX, key->rectY};
 }
 
-// A key point carried from its frame to frame, or as stored where it cannot be.
-VideoPoint shownPoint(const Scene* scene, int from, int to, VideoPoint point) {
+// A key point carried from its frame into the target frame (prepared once for every
+// key), or as stored where it cannot be.
+VideoPoint shownPoint(const Scene* scene, const CarryTarget& target, int targetFrame, int from,
+                      VideoPoint point) {
+    // On its own frame a key needs no homography, not even a valid one.
+    if (from == targetFrame) return point;
+    Homography carry;
     VideoPoint carried;
-    return carryPoint(scene, from, to, point, &carried) ? carried : point;
+    if (carryMatrix(target, usableRecord(scene->registration, from), &carry) &&
+        carryKeyPoint(carry, scene->videoHeight, point.x, point.y, &carried.x, &carried.y))
+        return carried;
+    return point;
+}
+
+// The position between k0 and k1 at frame, as the tracking file writes it.
+KeyFrame shownAt(const Scene* scene, const KeyNode* k0, const KeyNode* k1, double w, int frame,
+                 bool* carried = nullptr) {
+    return shownBetweenKeys(shownSpan(scene->registration, k0, k1),
+                            carryTarget(scene->registration, frame), frame, w, scene->videoHeight,
+                            carried);
 }
 
 }  // namespace
@@ -44,9 +60,7 @@ VideoRect keyRect(const KeyFrame* key) {
 bool interpolatedRect(const Scene* scene, const KeyNode* k0, const KeyNode* k1, double w, int frame,
                       VideoRect* out) {
     if (scene == nullptr || k0 == nullptr || k1 == nullptr) return false;
-    const KeyFrame shown =
-        shownBetweenKeys(shownSpan(scene->registration, k0, k1),
-                         carryTarget(scene->registration, frame), frame, w, scene->videoHeight);
+    const KeyFrame shown = shownAt(scene, k0, k1, w, frame);
     *out = keyRect(&shown);
     return true;
 }
@@ -57,6 +71,7 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
     out->hasRect = false;
     if (scene == nullptr || track == nullptr) return;
     const int frame = sceneFrame(scene);
+    const CarryTarget target = carryTarget(scene->registration, frame);
 
     bool havePrevious = false;
     VideoPoint previous;
@@ -66,7 +81,7 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
         const KeyFrame* k = keyFrameOf(key);
         last = key;
         TrailStep step;
-        const VideoPoint feet = shownPoint(scene, key->frame, frame, feetOf(k));
+        const VideoPoint feet = shownPoint(scene, target, frame, key->frame, feetOf(k));
         if (havePrevious) {
             step.hasLine = true;
             step.lineFrom = previous;
@@ -87,15 +102,13 @@ void buildTrajectory(const Scene* scene, PlayerTrack* track, Trajectory* out) {
     if (next == nullptr) return;
     const double w = keyWeight(track, last, frame);
     bool carried = false;
-    const KeyFrame shown = shownBetweenKeys(shownSpan(scene->registration, last, next),
-                                            carryTarget(scene->registration, frame), frame, w,
-                                            scene->videoHeight, &carried);
+    const KeyFrame shown = shownAt(scene, last, next, w, frame, &carried);
     // On the last key's own frame (w = 1) the line has no length. It starts where the
     // blend started: at the carried key point, or at the stored one.
     if (w < 1.0) {
         const VideoPoint a = feetOf(keyFrameOf(last));
         out->hasTail = true;
-        out->tailFrom = carried ? shownPoint(scene, last->frame, frame, a) : a;
+        out->tailFrom = carried ? shownPoint(scene, target, frame, last->frame, a) : a;
         out->tailTo = feetOf(&shown);
     }
     out->hasRect = true;
@@ -118,9 +131,7 @@ void buildPlainMarks(const Scene* scene, PlayerTrack* track, PlainMarks* out) {
         out->feet = feetOf(a);
         return;
     }
-    const KeyFrame shown = shownBetweenKeys(shownSpan(scene->registration, k0, k1),
-                                            carryTarget(scene->registration, frame), frame,
-                                            keyWeight(track, k0, frame), scene->videoHeight);
+    const KeyFrame shown = shownAt(scene, k0, k1, keyWeight(track, k0, frame), frame);
     out->hasRect = true;
     out->rect = keyRect(&shown);
     out->hasFeet = true;
