@@ -75,14 +75,28 @@ def without_registration(program_path, folder, clip, frames):
         check("\nnPlayers\t1\n0\t120\t190\t120\t150\t40\t80\t1\n" in text,
               "the key was not saved: %r" % text[:300])
 
-        def rectangle_drawn():
+        def rectangle_drawn(left):
             image = panel(main, layout)
             edge = [image.at(image.x0 + x, image.y0 + VH - 1 - y)
-                    for y in range(60, 120) for x in (99, 100, 101)]
+                    for y in range(60, 120) for x in (left - 1, left, left + 1)]
             return sum(1 for r, g, b in edge if g > 200 and r < 120 and b < 120) > 30
 
+        def at_frame(index):
+            wait_until("frame %d" % index, lambda: mean_difference(
+                panel(main, layout), frames[index], VW, VH, step=7)[0] < 1.5)
+
         try:
-            wait_until("the player's rectangle on the video", rectangle_drawn)
+            wait_until("the player's rectangle on the video", lambda: rectangle_drawn(100))
+            # A second key at frame 10, 100 pixels to the right: at frame 5 the
+            # rectangle lies halfway, blended in the image without a registration.
+            for _ in range(10):
+                key(main, "period")
+            at_frame(10)
+            drag(main, vx + 200, vy + 50, vx + 240, vy + 130)
+            for _ in range(5):
+                key(main, "comma")
+            at_frame(5)
+            wait_until("the in-between rectangle on the video", lambda: rectangle_drawn(150))
         except Failure as e:
             check(False, str(e))
         # Redrawn after the key, the field plan still shows no player.
