@@ -3,6 +3,7 @@
 // range, gathered in a Scene.
 #pragma once
 
+#include <random>
 #include <vector>
 
 #include "tracking/scene.h"
@@ -10,6 +11,18 @@
 // Moves image points (y downward) by (dx, dy).
 inline Homography shiftHomography(double dx, double dy) {
     return {{1, 0, dx, 0, 1, dy, 0, 0, 1}};
+}
+
+// A camera that pans, zooms and tilts at random from frame to frame, perspective
+// included: one record per element of records.
+inline void randomCamera(std::vector<Homography>* records, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (Homography& h : *records) {
+        const double zoom = 1.0 + 0.3 * unit(random);
+        h = {{zoom, 0.05 * unit(random), 300 * unit(random), 0.05 * unit(random), zoom,
+              100 * unit(random), 2e-4 * unit(random), 2e-4 * unit(random), 1.0}};
+    }
 }
 
 struct SceneFixture : TrackSet {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dense_tracking_writer.h"
+#include "scene_fixture.h"
 #include "temp_folder.h"
 #include "tracking/tracking_file.h"
 
@@ -43,11 +44,6 @@ struct Tracks : TrackSet {
 KeyFrame position(double feetX, double feetY, double rectX, double rectY, double w, double h,
                   int flags = 0) {
     return KeyFrame{flags, feetX, feetY, rectX, rectY, w, h};
-}
-
-// Moves image points by (dx, dy).
-Homography shiftRecord(double dx, double dy) {
-    return {{1, 0, dx, 0, 1, dy, 0, 0, 1}};
 }
 
 struct Console {
@@ -132,26 +128,6 @@ std::string denseReference(Tracks& tracks, int nFrames, const std::string& path,
     return readFile(path);
 }
 
-// A camera that pans, zooms and tilts at random from frame to frame (perspective
-// included), with records for the first `count` frames only and every seventh record
-// singular.
-struct MovingCamera {
-    std::vector<Homography> records;
-    Registration registration;
-    MovingCamera(int count, unsigned seed) : records(count) {
-        std::mt19937 random(seed);
-        std::uniform_real_distribution<double> unit(-1.0, 1.0);
-        for (int k = 0; k < count; k++) {
-            const double zoom = 1.0 + 0.3 * unit(random);
-            records[k] = {{zoom, 0.05 * unit(random), 200 * unit(random), 0.05 * unit(random), zoom,
-                           100 * unit(random), 1e-4 * unit(random), 1e-4 * unit(random), 1.0}};
-            if (k % 7 == 3) records[k] = Homography();
-        }
-        registration.homographies = records.data();
-        registration.count = count;
-    }
-};
-
 void randomTracks(Tracks& tracks, int nFrames, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> pixel(-50.0, 2000.0);
@@ -164,6 +140,19 @@ void randomTracks(Tracks& tracks, int nFrames, unsigned seed) {
                          pixel(random) / 10, pixel(random) / 7, static_cast<int>(random() % 4)));
     }
 }
+
+// A random moving camera (randomCamera) with records for the first `count` frames only
+// and every seventh record singular.
+struct MovingCamera {
+    std::vector<Homography> records;
+    Registration registration;
+    MovingCamera(int count, unsigned seed) : records(count) {
+        randomCamera(&records, seed);
+        for (int k = 3; k < count; k += 7) records[k] = Homography();
+        registration.homographies = records.data();
+        registration.count = count;
+    }
+};
 
 }  // namespace
 
@@ -286,9 +275,9 @@ TEST(TrackingFile, InterpolatedLinesAreCarriedOnlyWhenEveryRecordAllows) {
     };
     TempFolder folder;
     for (const Case& c : cases) {
-        std::vector<Homography> records(8, shiftRecord(0, 0));
-        records[2] = shiftRecord(10, 0);
-        records[6] = shiftRecord(0, 20);
+        std::vector<Homography> records(8, shiftHomography(0, 0));
+        records[2] = shiftHomography(10, 0);
+        records[6] = shiftHomography(0, 20);
         if (c.singularFrame >= 0) records[c.singularFrame] = Homography();
         Registration registration{records.data(), c.count};
         ASSERT_EQ(save(tracks, folder.file("t.txt"), 8, nullptr, &registration), 1);

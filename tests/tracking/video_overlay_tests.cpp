@@ -191,14 +191,9 @@ TEST(VideoOverlay, PlainMarks) {
 TEST(VideoOverlay, TheFileSaysWhatTheViewDraws) {
     constexpr int FRAMES = 80, HEIGHT = 720;
     SceneFixture s(FRAMES - 4, 1280, HEIGHT);
+    randomCamera(&s.homographies, 7);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
-    for (size_t k = 0; k < s.homographies.size(); k++) {
-        const double zoom = 1.0 + 0.3 * unit(random);
-        s.homographies[k] = {{zoom, 0.05 * unit(random), 300 * unit(random), 0.05 * unit(random),
-                              zoom, 100 * unit(random), 2e-4 * unit(random), 2e-4 * unit(random),
-                              1.0}};
-    }
     s.homographies[33] = Homography();
     for (int player = 0; player < PLAYER_COUNT; player += 3)
         for (int i = 0; i < 6; i++)
