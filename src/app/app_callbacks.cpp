@@ -77,7 +77,9 @@ int timelineIdle(InterfaceObject*) {
     // Held, the timeline scrubs: the frame under the pointer is shown while dragging.
     const bool changed =
         isPressed(&app.timeline) ? timelineScrub(&app, getPointerX() - app.timeline.x) : false;
-    if (playbackStep(&app, playbackClockSeconds()) || changed) redisplayAll();
+    const bool stepped = playbackStep(&app, playbackClockSeconds());
+    const bool exported = collectExport(&app.exporter, &app);
+    if (stepped || changed || exported) redisplayAll();
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "app/export_worker.h"
 #include "app/layout.h"
 #include "app/playback_clock.h"
 #include "app/status_line.h"
@@ -59,6 +60,7 @@ struct AppState {
     LayoutInput layoutInput;  // the video and picture sizes and the screen, for relayouts
     Layout layout;            // where everything is now: the display scale, the status strip
     PlaybackClock playback;   // which frame is due while playing
+    ExportWorker exporter;    // the exports being written after a save or 'e'
 };
 
 extern AppState app;

@@ -4,10 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "tracking/track_export.h"
 #include "tracking/tracking_file.h"
 
 namespace {
@@ -132,32 +129,14 @@ void toggleEditMode(AppState* state, SwitchButton* modifySwitch) {
 int saveCommand(AppState* state) {
     const int saved = saveTracking(state->saveFileName, state->tracks, state->video.nFrames,
                                    state->video.videoHeight, &state->registration);
-    // The exports follow every save that succeeded, so they never lag behind the file.
-    if (saved == 1) exportCommand(state);
+    // The exports follow every save that succeeded, so they never lag behind the file;
+    // they are written while the user goes on.
+    if (saved == 1) requestExport(&state->exporter, state);
     return saved;
 }
 
-int exportCommand(AppState* state) {
-    const int nFrames = state->video.nFrames > 0 ? state->video.nFrames : 0;
-    std::vector<double> seconds(nFrames);
-    for (int frame = 0; frame < nFrames; frame++)
-        seconds[frame] = videoFrameTime(&state->video, frame);
-    ExportSource source;
-    source.tracks = state->tracks;
-    source.registration = &state->registration;
-    source.nFrames = nFrames;
-    source.videoHeight = state->video.videoHeight;
-    source.frameSeconds = seconds.data();
-    int rows = 0;
-    const int exported = exportTracking(state->saveFileName, source, &rows);
-    const std::string base = exportBaseName(state->saveFileName);
-    if (exported == 1)
-        setStatusText(&state->status, "export %d rows to %s.csv and %s.mot.txt", rows, base.c_str(),
-                      base.c_str());
-    else
-        setStatusText(&state->status, "export to %s.csv failed; the previous exports stay",
-                      base.c_str());
-    return exported;
+bool exportCommand(AppState* state) {
+    return requestExport(&state->exporter, state);
 }
 
 int loadCommand(AppState* state) {
@@ -212,6 +191,8 @@ void toggleHelp(AppState* state) {
 }
 
 void exitProgram(AppState* state) {
+    // The exports of the last save are finished rather than left half written.
+    waitForExports(&state->exporter, state);
     releaseVideo(&state->video);
     std::fflush(stdout);
     std::exit(EXIT_BY_ESC);

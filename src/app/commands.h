@@ -43,12 +43,12 @@ void selectNeighbourPlayer(AppState* state, int step);
 // it was the mode already. The other switch is switched off, so at most one is on.
 void toggleEditMode(AppState* state, SwitchButton* modifySwitch);
 
-// Writes every track to the save name and, when that succeeded, the exports; the
-// tracking file's result (1 on success).
+// Writes every track to the save name and, when that succeeded, starts the exports
+// (export_worker); the tracking file's result (1 on success).
 int saveCommand(AppState* state);
-// 'e': writes the exports beside the save name (<name>.csv and <name>.mot.txt) and
-// puts the result in the status line; exportTracking's result (1 on success).
-int exportCommand(AppState* state);
+// 'e': starts writing the exports beside the save name (<name>.csv and <name>.mot.txt);
+// their result goes to the status line when they are done. False when they cannot start.
+bool exportCommand(AppState* state);
 // Reads the load name's keys into the tracks. The tracks change only when the whole
 // file was read, and the selection stays. The tracking file's result (1 on success).
 int loadCommand(AppState* state);
@@ -64,7 +64,8 @@ void toggleTrails(AppState* state);   // 'd'
 void toggleNumbers(AppState* state);  // 's'
 void flipCamera(AppState* state);     // 'f': negates both camera angles
 void toggleHelp(AppState* state);     // 'h': opens or closes the "shortcuts" frame
-// Esc: releases the video and ends the process with exit code 1.
+// Esc: waits for the exports being written, releases the video and ends the process
+// with exit code 1.
 [[noreturn]] void exitProgram(AppState* state);
 
 constexpr int EXIT_BY_ESC = 1;  // the process's exit code after Esc

@@ -50,6 +50,7 @@ int runSetup(const CommandLine& names) {
 
     // Closing a window ends the program as Esc does; should the loop return anyway
     // (every window gone), the video and the registration are released here.
+    waitForExports(&app.exporter, &app);
     releaseVideo(&app.video);
     clearRegistration(&app.registration);
     return 1;
