@@ -5,51 +5,63 @@
 FrameCache::FrameCache(size_t frameBytes, size_t budgetBytes)
     : frameBytes(frameBytes), budget(budgetBytes) {}
 
-const unsigned char* FrameCache::find(int frame) {
+const unsigned char* FrameCache::find(int frame, int* tag) const {
     auto found = entries.find(frame);
     if (found == entries.end()) return nullptr;
-    recentUse.splice(recentUse.begin(), recentUse, found->second.use);
-    return found->second.pixels.get();
+    if (tag) *tag = found->second.tag;
+    return found->second.bytes.get();
 }
 
-unsigned char* FrameCache::insert(int frame) {
-    if (unsigned char* cached = const_cast<unsigned char*>(find(frame))) return cached;
-    if (capacity() == 0) return nullptr;
-    std::unique_ptr<unsigned char[]> pixels;
-    if (size() >= capacity()) {
-        // Reuse the evicted frame's storage: no allocation while the cache is full.
-        const int oldest = recentUse.back();
-        pixels = std::move(entries[oldest].pixels);
-        evictOldest();
-    } else {
-        pixels.reset(new unsigned char[frameBytes]);
+long long FrameCache::distance(int frame) const {
+    const long long away = static_cast<long long>(frame) - focus;
+    const long long far = away < 0 ? -away : away;
+    const bool behind = (direction > 0 && away < 0) || (direction < 0 && away > 0);
+    return behind ? 2 * far : far;
+}
+
+std::map<int, FrameCache::Entry>::iterator FrameCache::farthest() {
+    auto first = entries.begin();
+    auto last = std::prev(entries.end());
+    return distance(first->first) >= distance(last->first) ? first : last;
+}
+
+unsigned char* FrameCache::insert(int frame, int tag) {
+    auto found = entries.find(frame);
+    if (found != entries.end()) {
+        found->second.tag = tag;
+        return found->second.bytes.get();
     }
-    recentUse.push_front(frame);
+    if (capacity() == 0) return nullptr;
+    std::unique_ptr<unsigned char[]> bytes;
+    if (size() >= capacity()) {
+        auto evicted = farthest();
+        if (distance(evicted->first) <= distance(frame)) return nullptr;
+        // Reuse the evicted frame's storage: no allocation while the cache is full.
+        bytes = std::move(evicted->second.bytes);
+        entries.erase(evicted);
+    } else {
+        bytes.reset(new unsigned char[frameBytes]);
+    }
     Entry& entry = entries[frame];
-    entry.pixels = std::move(pixels);
-    entry.use = recentUse.begin();
-    return entry.pixels.get();
+    entry.bytes = std::move(bytes);
+    entry.tag = tag;
+    return entry.bytes.get();
 }
 
 void FrameCache::erase(int frame) {
-    auto found = entries.find(frame);
-    if (found == entries.end()) return;
-    recentUse.erase(found->second.use);
-    entries.erase(found);
+    entries.erase(frame);
 }
 
 void FrameCache::clear() {
     entries.clear();
-    recentUse.clear();
 }
 
 void FrameCache::setBudget(size_t budgetBytes) {
     budget = budgetBytes;
-    while (size() > capacity()) evictOldest();
+    while (size() > capacity()) entries.erase(farthest());
 }
 
-void FrameCache::evictOldest() {
-    const int oldest = recentUse.back();
-    recentUse.pop_back();
-    entries.erase(oldest);
+void FrameCache::setFocus(int frame, int towards) {
+    focus = frame;
+    direction = towards;
 }

@@ -8,7 +8,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
 }
 
 // Larger frames are refused: a broken or hostile header must not make the
@@ -80,16 +79,12 @@ bool openFrameDecoder(FrameDecoder* decoder, const char* fileName, std::string* 
     }
     decoder->packet = av_packet_alloc();
     decoder->frame = av_frame_alloc();
-    decoder->converted = av_frame_alloc();
-    if (!decoder->packet || !decoder->frame || !decoder->converted) {
+    if (!decoder->packet || !decoder->frame) {
         *problem = "out of memory";
         closeFrameDecoder(decoder);
         return false;
     }
-    decoder->converted->format = AV_PIX_FMT_BGR24;
-    decoder->converted->width = width;
-    decoder->converted->height = height;
-    if (av_frame_get_buffer(decoder->converted, 0) < 0 || !reopenCodec(decoder, 0, true)) {
+    if (!reopenCodec(decoder, 0, true)) {
         *problem = "the video decoder cannot be started";
         closeFrameDecoder(decoder);
         return false;
@@ -106,8 +101,7 @@ void closeFrameDecoder(FrameDecoder* decoder) {
     avformat_close_input(&decoder->format);
     av_packet_free(&decoder->packet);
     av_frame_free(&decoder->frame);
-    av_frame_free(&decoder->converted);
-    sws_freeContext(decoder->scaler);
+    closeFrameConverter(&decoder->converter);
     *decoder = FrameDecoder();
 }
 
@@ -250,64 +244,13 @@ bool frameIsIntra(const AVFrame* frame) {
     return frame->key_frame || frame->pict_type == AV_PICTURE_TYPE_I;
 }
 
-// The deprecated full-range YUV formats are their limited twins plus a range flag.
-static AVPixelFormat plainFormat(AVPixelFormat format, bool* fullRange) {
-    switch (format) {
-        case AV_PIX_FMT_YUVJ420P:
-            *fullRange = true;
-            return AV_PIX_FMT_YUV420P;
-        case AV_PIX_FMT_YUVJ422P:
-            *fullRange = true;
-            return AV_PIX_FMT_YUV422P;
-        case AV_PIX_FMT_YUVJ444P:
-            *fullRange = true;
-            return AV_PIX_FMT_YUV444P;
-        case AV_PIX_FMT_YUVJ440P:
-            *fullRange = true;
-            return AV_PIX_FMT_YUV440P;
-        case AV_PIX_FMT_YUVJ411P:
-            *fullRange = true;
-            return AV_PIX_FMT_YUV411P;
-        default:
-            return format;
-    }
+bool convertFrame(FrameDecoder* decoder, unsigned char* pixels) {
+    return convertPlanes(&decoder->converter, framePlanes(decoder->frame), decoder->width,
+                         decoder->height, pixels);
 }
 
-bool convertFrame(FrameDecoder* decoder, unsigned char* pixels) {
-    const AVFrame* frame = decoder->frame;
-    if (frame->width <= 0 || frame->height <= 0 || !frame->data[0]) return false;
-    bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
-    const AVPixelFormat format = plainFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
-    if (!decoder->scaler || decoder->scalerFormat != format ||
-        decoder->scalerWidth != frame->width || decoder->scalerHeight != frame->height ||
-        decoder->scalerFullRange != static_cast<int>(fullRange)) {
-        decoder->scaler = sws_getCachedContext(decoder->scaler, frame->width, frame->height, format,
-                                               decoder->width, decoder->height, AV_PIX_FMT_BGR24,
-                                               SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (!decoder->scaler) {
-            decoder->scalerFormat = -1;
-            return false;
-        }
-        const int* coefficients = sws_getCoefficients(
-            frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
-        sws_setColorspaceDetails(decoder->scaler, coefficients, fullRange ? 1 : 0,
-                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-        decoder->scalerFormat = format;
-        decoder->scalerWidth = frame->width;
-        decoder->scalerHeight = frame->height;
-        decoder->scalerFullRange = fullRange;
-    }
-    AVFrame* converted = decoder->converted;
-    if (sws_scale(decoder->scaler, frame->data, frame->linesize, 0, frame->height, converted->data,
-                  converted->linesize) != decoder->height)
-        return false;
-    // The converter writes aligned rows top first; the frame is handed on packed,
-    // bottom row first.
-    const size_t rowBytes = static_cast<size_t>(decoder->width) * 3;
-    for (int y = 0; y < decoder->height; y++)
-        memcpy(pixels + static_cast<size_t>(decoder->height - 1 - y) * rowBytes,
-               converted->data[0] + static_cast<ptrdiff_t>(y) * converted->linesize[0], rowBytes);
-    return true;
+int decoderPixelFormat(const FrameDecoder* decoder) {
+    return decoder->format->streams[decoder->streamIndex]->codecpar->format;
 }
 
 int reportedFrameCount(const FrameDecoder* decoder) {

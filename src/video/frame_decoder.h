@@ -7,25 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "video/frame_converter.h"
 #include "video/frame_index.h"
 
 struct AVFormatContext;
 struct AVCodecContext;
 struct AVPacket;
 struct AVFrame;
-struct SwsContext;
 
 struct FrameDecoder {
     AVFormatContext* format = nullptr;  // the demuxer, owned
     AVCodecContext* codec = nullptr;    // the decoder, owned; replaced by reopenCodec
     AVPacket* packet = nullptr;         // the packet to send next, while hasPacket
     bool hasPacket = false;
-    bool endSent = false;          // the demuxer ran dry and the decoder was told
-    AVFrame* frame = nullptr;      // the frame decodeNextFrame delivered last
-    AVFrame* converted = nullptr;  // conversion target: BGR at width x height, aligned rows
-    SwsContext* scaler = nullptr;  // the converter to BGR, owned
-    // What scaler was made for: source pixel format (-1 none), size and full range flag.
-    int scalerFormat = -1, scalerWidth = 0, scalerHeight = 0, scalerFullRange = -1;
+    bool endSent = false;                        // the demuxer ran dry and the decoder was told
+    AVFrame* frame = nullptr;                    // the frame decodeNextFrame delivered last
+    FrameConverter converter;                    // to BGR, for whoever holds the decoder
     int streamIndex = -1;                        // the video stream's index in the file
     int width = 0, height = 0;                   // size of the converted frames, pixels
     bool byteSeekFirst = false;                  // the container seeks exactly by byte, not by time
@@ -63,6 +60,7 @@ bool frameIsIntra(const AVFrame* frame);  // a key frame or an I picture
 // packed, bottom row first. False when the frame's pixel format cannot be converted.
 bool convertFrame(FrameDecoder* decoder, unsigned char* pixels);
 
+int decoderPixelFormat(const FrameDecoder* decoder);  // AVPixelFormat the stream declares
 int reportedFrameCount(const FrameDecoder* decoder);  // what the container says, 0 if nothing
 double streamTimeBase(const FrameDecoder* decoder);   // seconds per time-stamp unit, 0 if unknown
 double streamFrameRate(const FrameDecoder* decoder);  // frames per second it declares, 0 if unknown

@@ -1,16 +1,27 @@
-// Sections: the capture state; opening and the frame index; reading a frame
-// (cache, going on, seeking, retrying); the public operations.
+// Sections: the capture state and who owns what; opening and the frame index;
+// the decoding run; reading a frame (cache, going on, seeking, retrying); the
+// prefetch thread; the public operations.
 #include "video/video_source.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/pixfmt.h>
+}
+
 #include "video/frame_cache.h"
+#include "video/frame_converter.h"
 #include "video/frame_decoder.h"
 #include "video/frame_index.h"
 
@@ -23,27 +34,68 @@ enum ReadKind {
 
 // Seek points tried, each earlier than the last, before a frame counts as unreadable.
 constexpr int MAX_SEEK_RETRIES = 3;
-constexpr int MAX_JUMP_RUN = 16;  // frames kept before the target of a jump
+constexpr int MAX_JUMP_RUN = 16;  // frames kept before the target of a jump, without prefetching
+// The prefetch thread keeps up to this many frames decoded on the side the user
+// moves to (at most half the cache), and tops them up once half are used.
+constexpr int MAX_PREFETCH_SPAN = 120;
+// Cached planes start their rows at multiples of this, as the decoder's do, so that
+// converting a cached frame gives the very pixels that converting it fresh does.
+constexpr int PLANE_ALIGN = 64;
 
+// Who owns what. Two threads share the state: the event thread, which calls the
+// public operations, and the prefetch thread, which decodes ahead of the user.
+// - Opening fills index, the layout fields and output before the prefetch thread
+//   starts; they do not change until it has stopped.
+// - decoderLock guards the decoder and the decoding run. Its holder is the only one
+//   to decode. The event thread raises wantDecoder before it locks; the prefetch
+//   thread decodes one frame per turn and gives way while wantDecoder is up, so
+//   the event thread waits at most one frame's decoding.
+// - cacheLock guards the cache and the plan (focus, direction, serial, switches);
+//   it is held for one lookup and conversion or one frame's copy, never while
+//   decoding. Lock order: decoderLock, then cacheLock.
+// - output, staging, display and the hit and miss counts belong to the event thread.
 struct CaptureState {
-    FrameDecoder decoder;
     FrameIndex index;
-    FrameCache cache;
-    std::unique_ptr<unsigned char[]> output;  // the handed-on frame; never reallocated
-    size_t frameBytes = 0;
-    int heldFrame = -1;  // frame in output while frameImage is set
-    int requested = -1;  // frame the last seek or read asked for
+    size_t frameBytes = 0;     // one handed-on BGR frame
+    bool planarCache = false;  // entries hold the decoder's 4:2:0 planes, not BGR
+    int lumaStride = 0, chromaStride = 0, chromaWidth = 0, chromaHeight = 0;
+    size_t chromaOffset = 0;  // bytes of the luma plane in an entry
+
+    std::mutex decoderLock;
+    std::atomic<bool> wantDecoder{false};
+    FrameDecoder decoder;
     // The decoding run: from which seek point it started and where it stands.
     int runSeekPoint = -1;
     int runFirstFrame = 0;   // frames below come out of the run unreliably
+    int runSkipFrom = 0;     // frames below may have been skipped as unreferenced
     int lastDelivered = -1;  // frame delivered last, when lastKnown
     bool lastKnown = false;
-    int decoderNext = -1;                   // frame the decoder delivers next, -1 when unknown
+    int decoderNext = -1;                // frame the decoder delivers next, -1 when unknown
+    std::unordered_set<int> unreadable;  // frames that no seek point delivered
+    // The video's clock, from opening on.
     double timeBase = 0.0;                  // seconds per time-stamp unit
     double frameRate = DEFAULT_FRAME_RATE;  // frames per second
     bool timesRise = false;                 // every frame has a time stamp, each above the last
-    std::unordered_set<int> unreadable;     // frames that no seek point delivered
-    VideoCacheStats stats;
+
+    std::mutex cacheLock;
+    std::condition_variable wake;          // the plan changed, the decoder is free, or stopping
+    std::condition_variable prefetchIdle;  // the prefetch thread ran out of work
+    FrameCache cache;
+    int focus = 0;          // frame the user asked for last
+    int direction = 0;      // +1 forward, -1 backward, 0 after a jump
+    long planSerial = 0;    // changes with every request
+    long idleSerial = -1;   // the plan the prefetch thread has nothing left to do for
+    bool prefetch = true;   // the prefetch thread may decode
+    bool stopping = false;  // the prefetch thread is to end
+    std::thread prefetcher;
+
+    std::unique_ptr<unsigned char[]> output;   // the handed-on frame; never reallocated
+    std::unique_ptr<unsigned char[]> staging;  // a frame's planes on their way to output
+    FrameConverter display;                    // cached planes to output
+    int heldFrame = -1;                        // frame in output while frameImage is set
+    int requested = -1;                        // frame the last seek or read asked for
+    long long hits = 0, misses = 0;
+    std::atomic<long long> decodedFrames{0}, seeks{0}, prefetchedFrames{0};
 };
 
 // ---------------------------------------------------------------------------
@@ -123,17 +175,45 @@ static bool buildFrameIndex(CaptureState* state, const char* fileName) {
 }
 
 // ---------------------------------------------------------------------------
-// Reading a frame
+// The decoding run (the holder of decoderLock only)
 
-static bool startRun(CaptureState* state, int seekPoint) {
-    state->stats.seeks++;
+// Frames are known by their packets' times: frames before those wanted may then
+// skip their pictures when nothing refers to them, without a gap in the counting.
+static bool byPacketTimes(const FrameIndex& index) {
+    return !index.fromDecoding && !index.byOrdinal;
+}
+
+// Positions the decoder at seekPoint, for frames from keepFrom on.
+static bool startRun(CaptureState* state, int seekPoint, int keepFrom, bool forRead) {
+    if (forRead) state->seeks++;
     state->runSeekPoint = seekPoint;
     state->runFirstFrame = state->index.seekPoints[seekPoint].firstFrame;
     // From the file's first packet, frames follow on from -1 whatever they hold.
     state->lastKnown = seekPoint == 0;
     state->lastDelivered = -1;
-    state->decoderNext = -1;
-    return positionAtSeekPoint(&state->decoder, state->index, seekPoint);
+    state->runSkipFrom = byPacketTimes(state->index) ? keepFrom : 0;
+    state->decoder.skipUnreferencedBefore =
+        byPacketTimes(state->index) ? state->index.frameTimes[keepFrom] : NO_TIME;
+    const bool positioned = positionAtSeekPoint(&state->decoder, state->index, seekPoint);
+    // Every frame from the seek point's own comes out, those skipped excepted.
+    state->decoderNext = positioned ? state->runFirstFrame : -1;
+    return positioned;
+}
+
+// Decoding on from where the decoder stands delivers keepFrom and every frame
+// after it, and is never slower than seeking.
+static bool canGoOn(const CaptureState* state, int keepFrom) {
+    const FrameIndex& index = state->index;
+    return state->decoderNext >= 0 && state->decoderNext <= keepFrom &&
+           keepFrom >= state->runSkipFrom &&
+           index.seekPoints[index.seekPointFor(keepFrom)].firstFrame <= state->decoderNext;
+}
+
+// Goes on with the run for frames from keepFrom on.
+static void goOn(CaptureState* state, int keepFrom) {
+    if (!byPacketTimes(state->index)) return;
+    state->runSkipFrom = keepFrom;
+    state->decoder.skipUnreferencedBefore = state->index.frameTimes[keepFrom];
 }
 
 // The frame index of the frame just decoded, or -1 when it is not one to use.
@@ -157,57 +237,147 @@ static int identifyFrame(CaptureState* state) {
     return frame;
 }
 
-static int backwardRun(const CaptureState* state) {
+// Copies the decoded frame's planes into an entry's layout; false when the frame
+// is not 8-bit 4:2:0 of the source's size (its format changed on the way).
+static bool copyPlanes(CaptureState* state, unsigned char* bytes, int* tag) {
+    const AVFrame* frame = state->decoder.frame;
+    const PicturePlanes planes = framePlanes(frame);
+    if (planes.format != AV_PIX_FMT_YUV420P || frame->width != state->decoder.width ||
+        frame->height != state->decoder.height)
+        return false;
+    const int width = frame->width, height = frame->height;
+    for (int y = 0; y < height; y++)
+        memcpy(bytes + static_cast<size_t>(y) * state->lumaStride,
+               frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0], width);
+    unsigned char* chroma = bytes + state->chromaOffset;
+    const size_t chromaPlane = static_cast<size_t>(state->chromaStride) * state->chromaHeight;
+    for (int plane = 1; plane <= 2; plane++)
+        for (int y = 0; y < state->chromaHeight; y++)
+            memcpy(
+                chroma + (plane - 1) * chromaPlane + static_cast<size_t>(y) * state->chromaStride,
+                frame->data[plane] + static_cast<ptrdiff_t>(y) * frame->linesize[plane],
+                state->chromaWidth);
+    *tag = (planes.fullRange ? 1 : 0) | (planes.bt709 ? 2 : 0);
+    return true;
+}
+
+// Keeps the frame just decoded in the cache; false when it could not be kept.
+static bool keepDecodedFrame(CaptureState* state, int frame) {
+    std::lock_guard<std::mutex> lock(state->cacheLock);
+    if (state->cache.contains(frame)) return true;
+    unsigned char* slot = state->cache.insert(frame);
+    if (!slot) return false;
+    int tag = 0;
+    const bool kept =
+        state->planarCache ? copyPlanes(state, slot, &tag) : convertFrame(&state->decoder, slot);
+    if (!kept) {
+        state->cache.erase(frame);
+        return false;
+    }
+    state->cache.insert(frame, tag);  // the frame's own entry: only its tag changes
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Reading a frame (the event thread)
+
+// Converts a cache entry (or the staging copy) into the output buffer.
+static bool showEntry(CaptureState* state, const unsigned char* bytes, int tag) {
+    if (!state->planarCache) {
+        memcpy(state->output.get(), bytes, state->frameBytes);
+        return true;
+    }
+    PicturePlanes planes;
+    planes.format = AV_PIX_FMT_YUV420P;
+    planes.width = state->decoder.width;
+    planes.height = state->decoder.height;
+    planes.fullRange = tag & 1;
+    planes.bt709 = (tag & 2) != 0;
+    const size_t chromaPlane = static_cast<size_t>(state->chromaStride) * state->chromaHeight;
+    planes.data[0] = bytes;
+    planes.data[1] = bytes + state->chromaOffset;
+    planes.data[2] = bytes + state->chromaOffset + chromaPlane;
+    planes.linesize[0] = state->lumaStride;
+    planes.linesize[1] = planes.linesize[2] = state->chromaStride;
+    return convertPlanes(&state->display, planes, planes.width, planes.height, state->output.get());
+}
+
+// Hands on the frame just decoded, through the same planes a cached copy would
+// give, and keeps it in the cache.
+static bool showDecodedFrame(CaptureState* state, int frame) {
+    int tag = 0;
+    if (!state->planarCache || !copyPlanes(state, state->staging.get(), &tag)) {
+        if (!convertFrame(&state->decoder, state->output.get())) return false;
+        if (!state->planarCache) {
+            std::lock_guard<std::mutex> lock(state->cacheLock);
+            if (unsigned char* slot = state->cache.insert(frame))
+                memcpy(slot, state->output.get(), state->frameBytes);
+        }
+        return true;
+    }
+    if (!showEntry(state, state->staging.get(), tag)) return false;
+    std::lock_guard<std::mutex> lock(state->cacheLock);
+    if (unsigned char* slot = state->cache.insert(frame, tag))
+        memcpy(slot, state->staging.get(), state->cache.entryBytes());
+    return true;
+}
+
+static int backwardRun(CaptureState* state) {
+    std::lock_guard<std::mutex> lock(state->cacheLock);
     return state->cache.capacity() * 3 / 4;
 }
 
-static int jumpRun(const CaptureState* state) {
+static int jumpRun(CaptureState* state) {
+    std::lock_guard<std::mutex> lock(state->cacheLock);
     return std::min(MAX_JUMP_RUN, state->cache.capacity() / 4);
 }
 
-// Keeps the frame just decoded in the cache, unless it is there already.
-static void keepDecodedFrame(CaptureState* state, int frame) {
-    if (state->cache.contains(frame)) return;
-    unsigned char* slot = state->cache.insert(frame);
-    if (slot && !convertFrame(&state->decoder, slot)) state->cache.erase(frame);
+// The cached copy of target into the output buffer; false when it is not cached.
+static bool showCached(CaptureState* state, int target) {
+    std::lock_guard<std::mutex> lock(state->cacheLock);
+    int tag = 0;
+    const unsigned char* cached = state->cache.find(target, &tag);
+    return cached && showEntry(state, cached, tag);
 }
 
-// Puts frame target into the output buffer: a copy from the cache, or decoding
-// on from where the decoder stands, or from the seek point before the frames to
-// keep. Leaves the output buffer untouched and returns false when it cannot.
-static bool fetchFrame(CaptureState* state, int target, ReadKind kind) {
+// Puts frame target into the output buffer, holding the decoder: a copy from the
+// cache, or decoding on from where the decoder stands, or from the seek point
+// before the frames to keep. Leaves the output buffer untouched and returns false
+// when it cannot.
+static bool fetchFrame(CaptureState* state, int target, ReadKind kind, bool prefetching) {
     const FrameIndex& index = state->index;
-    if (target < 0 || target >= index.frameCount() || index.seekPoints.empty()) return false;
-    if (const unsigned char* cached = state->cache.find(target)) {
-        memcpy(state->output.get(), cached, state->frameBytes);
-        state->stats.hits++;
+    if (showCached(state, target)) {
+        state->hits++;
         return true;
     }
-    state->stats.misses++;
+    state->misses++;
     if (state->unreadable.count(target)) return false;
 
-    // A step back decodes from before a whole run of frames, so that the next steps
-    // back find theirs in the cache; a jump keeps what its seek point yields anyway.
+    // Without prefetching, a step back decodes from before a whole run of frames,
+    // so that the next steps back find theirs in the cache, and a jump keeps what
+    // its seek point yields anyway. The prefetch thread does that work afterwards
+    // otherwise: the frame asked for comes first.
     int keepFrom = target;
-    if (kind == READ_BACKWARD) keepFrom = std::max(0, target - backwardRun(state));
+    if (kind == READ_BACKWARD && !prefetching) keepFrom = std::max(0, target - backwardRun(state));
     const int seekPoint = index.seekPointFor(keepFrom);
-    if (kind == READ_JUMP)
+    if (kind == READ_JUMP && !prefetching)
         keepFrom = std::max(index.seekPoints[seekPoint].firstFrame, target - jumpRun(state));
-    // Going on is never slower than seeking when the seek point lies behind the decoder.
-    const bool goOn = state->decoderNext >= 0 && state->decoderNext <= keepFrom &&
-                      index.seekPoints[seekPoint].firstFrame <= state->decoderNext;
-    // Frames before those to keep are decoded only as references, where the index
-    // knows every frame by its packet's time (a skipped frame leaves no gap in
-    // counting then).
-    const bool byPacketTimes = !index.fromDecoding && !index.byOrdinal;
-    state->decoder.skipUnreferencedBefore = byPacketTimes ? index.frameTimes[keepFrom] : NO_TIME;
-    bool positioned = goOn || startRun(state, seekPoint);
-    bool fromSeekPoint = !goOn;
+    // A step back that the prefetch thread's run is about to deliver keeps what that
+    // run delivers on the way: those are the frames of the next steps back.
+    if (kind == READ_BACKWARD && prefetching && canGoOn(state, target))
+        keepFrom = std::max(state->decoderNext, state->runSkipFrom);
+    const bool wentOn = canGoOn(state, keepFrom);
+    bool positioned = true;
+    if (wentOn)
+        goOn(state, keepFrom);
+    else
+        positioned = startRun(state, seekPoint, keepFrom, true);
+    bool fromSeekPoint = !wentOn;
     int retries = 0;
     for (;;) {
         if (positioned) {
             while (decodeNextFrame(&state->decoder) == 1) {
-                state->stats.decodedFrames++;
+                state->decodedFrames++;
                 const int frame = identifyFrame(state);
                 if (frame < 0) continue;
                 state->decoderNext = frame + 1;
@@ -217,10 +387,7 @@ static bool fetchFrame(CaptureState* state, int target, ReadKind kind) {
                     continue;
                 }
                 if (frame > target) break;
-                if (!convertFrame(&state->decoder, state->output.get())) return false;
-                if (unsigned char* slot = state->cache.insert(target))
-                    memcpy(slot, state->output.get(), state->frameBytes);
-                return true;
+                return showDecodedFrame(state, target);
             }
         }
         // The frame did not come out of this run (the file ended, or the frame
@@ -231,7 +398,7 @@ static bool fetchFrame(CaptureState* state, int target, ReadKind kind) {
         if (earlier < 0 || retries >= MAX_SEEK_RETRIES) break;
         retries++;
         fromSeekPoint = true;
-        positioned = startRun(state, earlier);
+        positioned = startRun(state, earlier, keepFrom, true);
     }
     state->unreadable.insert(target);
     return false;
@@ -245,8 +412,32 @@ static void readFrame(VideoSource* source, int target, ReadKind kind) {
         return;
     }
     state->requested = target;
-    const bool fetched = fetchFrame(state, target, kind);
-    state->decoder.skipUnreferencedBefore = NO_TIME;
+    bool prefetching;
+    {
+        std::lock_guard<std::mutex> lock(state->cacheLock);
+        state->focus = target;
+        state->direction = kind == READ_NEXT ? 1 : kind == READ_BACKWARD ? -1 : 0;
+        state->cache.setFocus(target, state->direction);
+        state->planSerial++;
+        prefetching = state->prefetch && state->prefetcher.joinable();
+    }
+    bool fetched = false;
+    if (target >= 0 && target < state->index.frameCount() && !state->index.seekPoints.empty()) {
+        if (showCached(state, target)) {
+            state->hits++;
+            fetched = true;
+        } else {
+            state->wantDecoder = true;
+            {
+                std::lock_guard<std::mutex> lock(state->decoderLock);
+                fetched = fetchFrame(state, target, kind, prefetching);
+                state->decoder.skipUnreferencedBefore = NO_TIME;
+            }
+            std::lock_guard<std::mutex> lock(state->cacheLock);
+            state->wantDecoder = false;
+        }
+    }
+    state->wake.notify_all();
     if (fetched) {
         state->heldFrame = target;
         source->frameImage = state->output.get();
@@ -254,6 +445,115 @@ static void readFrame(VideoSource* source, int target, ReadKind kind) {
         state->heldFrame = -1;
         source->frameImage = nullptr;
     }
+}
+
+// ---------------------------------------------------------------------------
+// The prefetch thread
+
+// The frames to decode next around the focus, keepFrom .. last (some may be
+// cached already); false when the frames on the side of travel are there.
+static bool nextFill(CaptureState* state, int* keepFrom, int* last) {
+    const FrameCache& cache = state->cache;
+    const int n = state->index.frameCount();
+    const int span = std::min(MAX_PREFETCH_SPAN, cache.capacity() / 2);
+    if (span < 2) return false;
+    const int focus = state->focus;
+    // After a jump the user may go either way: a little of both sides.
+    const int ahead = state->direction > 0 ? span : state->direction == 0 ? span / 3 : 0;
+    const int behind = state->direction < 0 ? span : state->direction == 0 ? span / 3 : 0;
+    if (ahead > 0) {
+        int held = 0;
+        while (focus + 1 + held < n && held < ahead && cache.contains(focus + 1 + held)) held++;
+        // Topped up once half is used: one decoding run serves many steps.
+        if (focus + 1 + held < n && held < std::max(1, ahead / 2)) {
+            *keepFrom = focus + 1 + held;
+            *last = std::min(n - 1, focus + ahead);
+            return true;
+        }
+    }
+    if (behind > 0) {
+        int held = 0;
+        while (focus - 1 - held >= 0 && held < behind && cache.contains(focus - 1 - held)) held++;
+        if (focus - 1 - held >= 0 && held < std::max(1, behind / 2)) {
+            *last = focus - 1 - held;
+            int from = std::max(0, focus - behind);
+            while (from < *last && cache.contains(from)) from++;
+            *keepFrom = from;
+            return true;
+        }
+    }
+    return false;
+}
+
+enum FillResult { FILL_MORE, FILL_DONE, FILL_FAILED };
+
+// Decodes one frame toward the frames keepFrom .. last and keeps it.
+static FillResult fillStep(CaptureState* state, int keepFrom, int last) {
+    const FrameIndex& index = state->index;
+    if (state->unreadable.count(keepFrom)) return FILL_FAILED;
+    if (canGoOn(state, keepFrom))
+        goOn(state, keepFrom);
+    else if (!startRun(state, index.seekPointFor(keepFrom), keepFrom, false))
+        return FILL_FAILED;
+    if (decodeNextFrame(&state->decoder) != 1) {
+        state->decoderNext = -1;
+        return FILL_FAILED;
+    }
+    state->prefetchedFrames++;
+    const int frame = identifyFrame(state);
+    if (frame < 0) return FILL_MORE;
+    state->decoderNext = frame + 1;
+    if (frame < keepFrom) return FILL_MORE;
+    if (frame > last) return FILL_DONE;
+    if (!keepDecodedFrame(state, frame)) return FILL_FAILED;
+    return frame == last ? FILL_DONE : FILL_MORE;
+}
+
+static void prefetchLoop(CaptureState* state) {
+    long seenSerial = -1;
+    bool stuck = false;              // the plan cannot be filled: wait for the next request
+    int doneFrom = -1, doneTo = -1;  // the fill finished last for this plan
+    for (;;) {
+        int keepFrom = 0, last = 0;
+        {
+            std::unique_lock<std::mutex> lock(state->cacheLock);
+            for (;;) {
+                if (state->stopping) return;
+                if (state->planSerial != seenSerial) {
+                    seenSerial = state->planSerial;
+                    stuck = false;
+                    doneFrom = doneTo = -1;
+                }
+                if (state->wantDecoder) {
+                    state->wake.wait(lock);
+                    continue;
+                }
+                if (state->prefetch && !stuck && nextFill(state, &keepFrom, &last)) {
+                    // The same fill again means its frames did not come out of it.
+                    if (keepFrom != doneFrom || last != doneTo) break;
+                    stuck = true;
+                }
+                state->idleSerial = seenSerial;
+                state->prefetchIdle.notify_all();
+                state->wake.wait(lock);
+            }
+        }
+        std::lock_guard<std::mutex> lock(state->decoderLock);
+        const FillResult result = fillStep(state, keepFrom, last);
+        state->decoder.skipUnreferencedBefore = NO_TIME;
+        if (result == FILL_FAILED) stuck = true;
+        if (result == FILL_DONE) doneFrom = keepFrom, doneTo = last;
+    }
+}
+
+static void stopPrefetching(CaptureState* state) {
+    if (!state->prefetcher.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(state->cacheLock);
+        state->stopping = true;
+    }
+    state->wake.notify_all();
+    state->prefetcher.join();
 }
 
 // ---------------------------------------------------------------------------
@@ -266,6 +566,30 @@ static int refuse(VideoSource* source, const char* message, const char* detail) 
     releaseVideo(source);
     source->videoWidth = source->videoHeight = source->nFrames = source->nChannels = 0;
     return 0;
+}
+
+static int alignUp(int value) {
+    return (value + PLANE_ALIGN - 1) / PLANE_ALIGN * PLANE_ALIGN;
+}
+
+// Entries hold the decoder's own planes when it delivers 8-bit 4:2:0: half the
+// bytes of BGR, converted when shown. Anything else is kept as BGR.
+static void chooseCacheLayout(CaptureState* state) {
+    const FrameDecoder& decoder = state->decoder;
+    const int format = decoderPixelFormat(&decoder);
+    size_t entryBytes = state->frameBytes;
+    state->planarCache = format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+    if (state->planarCache) {
+        state->lumaStride = alignUp(decoder.width);
+        state->chromaWidth = (decoder.width + 1) / 2;
+        state->chromaHeight = (decoder.height + 1) / 2;
+        state->chromaStride = alignUp(state->chromaWidth);
+        state->chromaOffset = static_cast<size_t>(state->lumaStride) * decoder.height;
+        entryBytes = state->chromaOffset +
+                     2 * static_cast<size_t>(state->chromaStride) * state->chromaHeight;
+        state->staging.reset(new unsigned char[entryBytes]);
+    }
+    state->cache = FrameCache(entryBytes, DEFAULT_FRAME_CACHE_BUDGET);
 }
 
 int openVideo(VideoSource* source, const char* fileName, int pixelFormat) {
@@ -308,9 +632,10 @@ int openVideo(VideoSource* source, const char* fileName, int pixelFormat) {
 
     state->frameBytes = static_cast<size_t>(source->videoWidth) * source->videoHeight * 3;
     state->output.reset(new unsigned char[state->frameBytes]());
-    state->cache = FrameCache(state->frameBytes, DEFAULT_FRAME_CACHE_BUDGET);
+    chooseCacheLayout(state);
     readFrame(source, 0, READ_NEXT);
     if (!source->frameImage) return refuse(source, "couldn't query the first frame\n", nullptr);
+    state->prefetcher = std::thread(prefetchLoop, state);
 
     printf("video file %s opened\n", source->videoFileName);
     printf("w: %d h:%d nFrames: %d nChannels: %d \n", source->videoWidth, source->videoHeight,
@@ -325,7 +650,7 @@ const unsigned char* rewindVideo(VideoSource* source) {
 }
 
 void seekVideo(VideoSource* source, int frameIndex) {
-    const CaptureState* state = source->capture;
+    CaptureState* state = source->capture;
     ReadKind kind = READ_JUMP;
     if (state && frameIndex == state->requested + 1) kind = READ_NEXT;
     if (state && frameIndex < state->requested &&
@@ -348,7 +673,11 @@ void readFrameAhead(VideoSource* source, int frameIndex) {
 }
 
 void releaseVideo(VideoSource* source) {
-    if (source->capture) closeFrameDecoder(&source->capture->decoder);
+    if (source->capture) {
+        stopPrefetching(source->capture);
+        closeFrameDecoder(&source->capture->decoder);
+        closeFrameConverter(&source->capture->display);
+    }
     delete source->capture;
     source->capture = nullptr;
     source->frameImage = nullptr;
@@ -359,16 +688,51 @@ int currentVideoFrame(const VideoSource* source) {
 }
 
 VideoCacheStats videoCacheStats(const VideoSource* source) {
-    if (!source->capture) return VideoCacheStats();
-    VideoCacheStats stats = source->capture->stats;
-    stats.framesHeld = source->capture->cache.size();
-    stats.bytesHeld = source->capture->cache.bytesUsed();
-    stats.budgetBytes = source->capture->cache.budgetBytes();
+    VideoCacheStats stats;
+    CaptureState* state = source->capture;
+    if (!state) return stats;
+    stats.hits = state->hits;
+    stats.misses = state->misses;
+    stats.decodedFrames = state->decodedFrames;
+    stats.seeks = state->seeks;
+    stats.prefetchedFrames = state->prefetchedFrames;
+    std::lock_guard<std::mutex> lock(state->cacheLock);
+    stats.framesHeld = state->cache.size();
+    stats.bytesHeld = state->cache.bytesUsed();
+    stats.budgetBytes = state->cache.budgetBytes();
+    stats.entryBytes = state->cache.entryBytes();
     return stats;
 }
 
 void setVideoCacheBudget(VideoSource* source, size_t budgetBytes) {
-    if (source->capture) source->capture->cache.setBudget(budgetBytes);
+    CaptureState* state = source->capture;
+    if (!state) return;
+    {
+        std::lock_guard<std::mutex> lock(state->cacheLock);
+        state->cache.setBudget(budgetBytes);
+        state->planSerial++;
+    }
+    state->wake.notify_all();
+}
+
+void setVideoPrefetch(VideoSource* source, bool on) {
+    CaptureState* state = source->capture;
+    if (!state) return;
+    {
+        std::lock_guard<std::mutex> lock(state->cacheLock);
+        state->prefetch = on;
+        state->planSerial++;
+    }
+    state->wake.notify_all();
+}
+
+bool waitForVideoPrefetch(VideoSource* source, double seconds) {
+    CaptureState* state = source->capture;
+    if (!state) return true;
+    std::unique_lock<std::mutex> lock(state->cacheLock);
+    return state->prefetchIdle.wait_for(lock, std::chrono::duration<double>(seconds), [state] {
+        return !state->prefetcher.joinable() || state->idleSerial == state->planSerial;
+    });
 }
 
 double videoFrameTime(const VideoSource* source, int frame) {

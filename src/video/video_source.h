@@ -5,8 +5,14 @@
 // as tightly packed BGR rows (3 bytes per pixel), bottom row first, always in the
 // same output buffer, owned by the source, whose address never changes while the
 // source is open: a viewer keeps one pointer to it and re-reads it after a read.
-// Decoded frames are also kept in a cache with a memory budget, so that stepping
-// back and forth is a copy rather than a decode.
+// Decoded frames are also kept in a cache with a memory budget (as the decoder's
+// 4:2:0 planes where it delivers them, converted when shown), so that stepping back
+// and forth is a conversion rather than a decode. A background thread decodes
+// ahead of the user into that cache, in the direction of travel: the frames after
+// the current one while playing or stepping forward, the ones before it (the
+// previous stretch of the GOP) while stepping back, a few on both sides after a
+// jump. Every operation below belongs to one thread (the caller's); the source
+// shares its decoder and cache with its own thread internally.
 #pragma once
 
 #include <cstddef>
@@ -59,15 +65,22 @@ constexpr double DEFAULT_FRAME_RATE = 25.0;
 
 // What the frame cache holds and how reads were served since opening.
 struct VideoCacheStats {
-    long long hits = 0;           // reads served by a copy from the cache
-    long long misses = 0;         // reads that had to decode
-    long long decodedFrames = 0;  // frames the decoder delivered for reads
-    long long seeks = 0;          // container seeks made for reads
-    int framesHeld = 0;           // frames in the cache now
-    size_t bytesHeld = 0;         // their bytes; never above budgetBytes
-    size_t budgetBytes = 0;       // the cache's memory budget
+    long long hits = 0;              // reads served by a copy from the cache
+    long long misses = 0;            // reads that had to decode
+    long long decodedFrames = 0;     // frames the decoder delivered for reads
+    long long seeks = 0;             // container seeks made for reads
+    long long prefetchedFrames = 0;  // frames the background thread decoded
+    int framesHeld = 0;              // frames in the cache now
+    size_t bytesHeld = 0;            // their bytes; never above budgetBytes
+    size_t budgetBytes = 0;          // the cache's memory budget
+    size_t entryBytes = 0;           // bytes of one cached frame
 };
 VideoCacheStats videoCacheStats(const VideoSource* source);
 // Sets the cache's memory budget in bytes (DEFAULT_FRAME_CACHE_BUDGET, 256 MB, at
 // opening); frames that no longer fit leave, the least recently used first.
 void setVideoCacheBudget(VideoSource* source, size_t budgetBytes);
+// Lets the background thread decode ahead (on at opening) or stops it from doing so.
+void setVideoPrefetch(VideoSource* source, bool on);
+// Waits until the background thread has nothing left to decode for the frame asked
+// for last, at most seconds; false when that time ran out (tests and benchmarks).
+bool waitForVideoPrefetch(VideoSource* source, double seconds);

@@ -1,4 +1,4 @@
-// The frame cache: hits and misses, the budget, the order of eviction.
+// The frame cache: hits and misses, the budget, the order of eviction around the focus.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -31,35 +31,38 @@ TEST(FrameCache, FindsWhatWasInsertedWithItsPixels) {
     EXPECT_EQ(cache.size(), 2);
 }
 
-TEST(FrameCache, TheLeastRecentlyUsedLeavesFirstAndTheBudgetHolds) {
-    FrameCache cache(FRAME, 3 * FRAME + FRAME / 2);
-    ASSERT_EQ(cache.capacity(), 3);
-    fill(&cache, 1);
-    fill(&cache, 2);
-    fill(&cache, 3);
-    ASSERT_NE(cache.find(1), nullptr);  // 2 is now the oldest in use
-    fill(&cache, 4);
-    EXPECT_FALSE(cache.contains(2));
-    EXPECT_TRUE(cache.contains(1));
-    EXPECT_TRUE(cache.contains(3));
-    EXPECT_TRUE(cache.contains(4));
-    for (int frame = 10; frame < 50; frame++) {
-        fill(&cache, frame);
+TEST(FrameCache, TheFrameFarthestFromTheFocusLeavesAndBehindCountsDouble) {
+    FrameCache cache(FRAME, 5 * FRAME + FRAME / 2);
+    ASSERT_EQ(cache.capacity(), 5);
+    cache.setFocus(50, -1);  // walking back
+    for (int frame : {50, 49, 48, 53, 54}) fill(&cache, frame);
+    // 54 is 4 ahead of the walk's back, so it counts 8: 44 (6 away) replaces it.
+    fill(&cache, 44);
+    EXPECT_FALSE(cache.contains(54));
+    // Full, and 40 lies farther than everything held: refused, nothing leaves.
+    EXPECT_EQ(cache.insert(40), nullptr);
+    EXPECT_EQ(cache.size(), 5);
+    cache.setFocus(50, 0);
+    fill(&cache, 51);  // 44 is now the farthest
+    EXPECT_FALSE(cache.contains(44));
+    // Whatever the order of inserts, the budget holds and the nearest frames stay.
+    cache.setFocus(100, 1);
+    for (int frame = 120; frame >= 60; frame -= 3) {
+        if (unsigned char* pixels = cache.insert(frame)) pixels[0] = 1;
         ASSERT_LE(cache.bytesUsed(), cache.budgetBytes());
-        ASSERT_EQ(cache.find(frame)[0], frame);
     }
-    EXPECT_EQ(cache.size(), 3);
-    EXPECT_TRUE(cache.contains(47) && cache.contains(48) && cache.contains(49));
+    for (int frame : {99, 102, 105}) EXPECT_TRUE(cache.contains(frame)) << frame;
+    EXPECT_FALSE(cache.contains(60) || cache.contains(120));
 }
 
-TEST(FrameCache, ShrinkingTheBudgetEvictsTheOldest) {
+TEST(FrameCache, ShrinkingTheBudgetEvictsTheFarthest) {
     FrameCache cache(FRAME, 5 * FRAME);
     for (int frame = 0; frame < 5; frame++) fill(&cache, frame);
-    cache.find(0);
+    cache.setFocus(1, 0);
     cache.setBudget(2 * FRAME);
     EXPECT_EQ(cache.size(), 2);
-    EXPECT_TRUE(cache.contains(0));
-    EXPECT_TRUE(cache.contains(4));
+    EXPECT_TRUE(cache.contains(1));
+    EXPECT_TRUE(cache.contains(0) || cache.contains(2));
     EXPECT_LE(cache.bytesUsed(), 2 * FRAME);
     cache.setBudget(FRAME - 1);
     EXPECT_EQ(cache.size(), 0);

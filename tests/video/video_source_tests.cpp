@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <random>
@@ -284,6 +285,9 @@ class FrameCacheOfSource : public testing::Test {
         const Clip& made = clip("h264.mp4");
         ASSERT_FALSE(made.path.empty());
         ASSERT_EQ(openQuietly(&video.source, made.path), 1);
+        // These count the reads' own work: nothing decodes behind their back.
+        setVideoPrefetch(&video.source, false);
+        ASSERT_TRUE(waitForVideoPrefetch(&video.source, 60));
         frameBytes = static_cast<size_t>(video.source.videoWidth) * video.source.videoHeight * 3;
     }
     void seekExpecting(int frame) {
@@ -305,7 +309,8 @@ TEST_F(FrameCacheOfSource, AStepBackDecodesARunSoTheNextStepsBackAreHits) {
 }
 
 TEST_F(FrameCacheOfSource, TheBudgetIsNeverExceeded) {
-    const size_t budget = 20 * frameBytes + frameBytes / 2;
+    const size_t entry = videoCacheStats(&video.source).entryBytes;
+    const size_t budget = 20 * entry + entry / 2;
     setVideoCacheBudget(&video.source, budget);
     EXPECT_LE(videoCacheStats(&video.source).bytesHeld, budget);
     const VideoCacheStats before = videoCacheStats(&video.source);
@@ -358,13 +363,126 @@ TEST_F(FrameCacheOfSource, TheOutputBufferStaysInPlaceAndChangesOnlyOnARead) {
     EXPECT_EQ(memcmp(buffer, held.data(), frameBytes), 0);
     // Filling the cache while the frame is held does not touch it either: only the
     // next read does.
-    setVideoCacheBudget(&video.source, 4 * frameBytes);
+    setVideoCacheBudget(&video.source, 4 * videoCacheStats(&video.source).entryBytes);
     for (int frame : {7, 6, 5, 4, 3, 250, 249}) {
         seekExpecting(frame);
         EXPECT_EQ(video.source.frameImage, buffer);
     }
     seekExpecting(120);
     EXPECT_EQ(memcmp(buffer, held.data(), frameBytes), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Decoding ahead in the background
+
+// A checksum of the handed-on pixels (FNV-1a).
+uint64_t pixelSum(const VideoSource& source) {
+    const size_t bytes = static_cast<size_t>(source.videoWidth) * source.videoHeight * 3;
+    uint64_t sum = 1469598103934665603ull;
+    for (size_t i = 0; i < bytes; i++) sum = (sum ^ source.frameImage[i]) * 1099511628211ull;
+    return sum;
+}
+
+class Prefetching : public testing::TestWithParam<const char*> {};
+
+// Every frame the user is shown while the background thread decodes around them
+// is, to the byte, the frame that reading the file in sequence gives.
+TEST_P(Prefetching, RandomRequestsShowExactlyWhatASequentialReadShows) {
+    const Clip& made = clip(GetParam());
+    ASSERT_FALSE(made.path.empty());
+    std::vector<uint64_t> sums;
+    {
+        OpenSource plain;
+        ASSERT_EQ(openQuietly(&plain.source, made.path), 1);
+        setVideoPrefetch(&plain.source, false);
+        for (int i = 0; plain.source.frameImage; i++) {
+            sums.push_back(pixelSum(plain.source));
+            readNextFrame(&plain.source);
+        }
+    }
+    OpenSource video;
+    ASSERT_EQ(openQuietly(&video.source, made.path), 1);
+    const int n = video.source.nFrames;
+    ASSERT_EQ(n, static_cast<int>(sums.size()));
+    // A small cache, so that the thread's frames also push each other out.
+    setVideoCacheBudget(&video.source, 40 * videoCacheStats(&video.source).entryBytes);
+    std::mt19937 random(23);
+    int frame = 0;
+    for (int request = 0; request < 400; request++) {
+        const int move = random() % 10;
+        if (move < 4) {
+            frame = std::max(0, frame - 1);  // the analyst's usual step back
+        } else if (move < 6) {
+            frame = std::min(n - 1, frame + 1);
+        } else if (move < 8) {
+            frame = std::uniform_int_distribution<int>(0, n - 1)(random);
+        } else {
+            // Let the thread get ahead before the next request, now and then.
+            ASSERT_TRUE(waitForVideoPrefetch(&video.source, 60));
+            continue;
+        }
+        if (move == 5 && random() % 2) {
+            readNextFrame(&video.source);
+            if (frame == n - 1 && !video.source.frameImage) continue;
+        } else {
+            seekVideo(&video.source, frame);
+        }
+        ASSERT_TRUE(video.source.frameImage) << "request " << request << ", frame " << frame;
+        ASSERT_EQ(currentVideoFrame(&video.source), frame);
+        ASSERT_EQ(pixelSum(video.source), sums[frame])
+            << "request " << request << ", frame " << frame;
+        ASSERT_LE(videoCacheStats(&video.source).bytesHeld,
+                  videoCacheStats(&video.source).budgetBytes);
+    }
+    EXPECT_GT(videoCacheStats(&video.source).prefetchedFrames, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, Prefetching,
+                         testing::Values("h264.mp4", "h264.ts", "hevc.mkv", "mpeg4.avi",
+                                         "mjpeg.avi"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
+
+TEST(PrefetchingWalk, StepsBackAreHitsWhenTheThreadKeepsUp) {
+    OpenSource video;
+    ASSERT_EQ(openQuietly(&video.source, clip("h264.mp4").path), 1);
+    // A cache of 60 frames: the walk back crosses a seek point and outruns the
+    // first fill several times over.
+    setVideoCacheBudget(&video.source, 60 * videoCacheStats(&video.source).entryBytes);
+    seekVideo(&video.source, 290);
+    const VideoCacheStats before = videoCacheStats(&video.source);
+    for (int frame = 289; frame >= 150; frame--) {
+        ASSERT_TRUE(waitForVideoPrefetch(&video.source, 60));
+        seekVideo(&video.source, frame);
+        ASSERT_TRUE(video.source.frameImage);
+        ASSERT_EQ(frameCode(video.source), frame);
+    }
+    const VideoCacheStats after = videoCacheStats(&video.source);
+    EXPECT_EQ(after.misses, before.misses);
+    EXPECT_EQ(after.decodedFrames, before.decodedFrames);
+    EXPECT_GT(after.prefetchedFrames, before.prefetchedFrames + 100);
+}
+
+TEST(PrefetchingWalk, ClosingOrResizingWhileTheThreadDecodesIsSafe) {
+    const std::string& path = clip("h264.mp4").path;
+    std::mt19937 random(31);
+    for (int round = 0; round < 6; round++) {
+        VideoSource source;
+        ASSERT_EQ(openQuietly(&source, path), 1);
+        const int entry = static_cast<int>(videoCacheStats(&source).entryBytes);
+        for (int i = 0; i < round * 3; i++) {
+            seekVideo(&source, std::uniform_int_distribution<int>(0, source.nFrames - 1)(random));
+            setVideoCacheBudget(&source, (random() % 50) * entry);
+            ASSERT_LE(videoCacheStats(&source).bytesHeld, videoCacheStats(&source).budgetBytes);
+        }
+        seekVideo(&source, 280);  // the thread starts a fill behind 280 ...
+        releaseVideo(&source);    // ... which closing must end, not wait out
+        EXPECT_EQ(source.capture, nullptr);
+        EXPECT_EQ(source.frameImage, nullptr);
+    }
 }
 
 // ---------------------------------------------------------------------------
