@@ -29,7 +29,8 @@ set(ANNOTATE_TEST_ENV
     "ANNOTATE_BINARY_DIR=${CMAKE_BINARY_DIR}"
     "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
     "LSAN_OPTIONS=suppressions=${ANNOTATE_TEST_SUPPORT}/lsan.supp:print_suppressions=0"
-    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    "TSAN_OPTIONS=suppressions=${ANNOTATE_TEST_SUPPORT}/tsan.supp:halt_on_error=1")
 
 function(annotate_unit_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})

@@ -253,6 +253,10 @@ int decoderPixelFormat(const FrameDecoder* decoder) {
     return decoder->format->streams[decoder->streamIndex]->codecpar->format;
 }
 
+const char* containerName(const FrameDecoder* decoder) {
+    return decoder->format->iformat->name;
+}
+
 int reportedFrameCount(const FrameDecoder* decoder) {
     const AVStream* stream = decoder->format->streams[decoder->streamIndex];
     if (stream->nb_frames > 0)

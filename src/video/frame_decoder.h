@@ -60,8 +60,9 @@ bool frameIsIntra(const AVFrame* frame);  // a key frame or an I picture
 // packed, bottom row first. False when the frame's pixel format cannot be converted.
 bool convertFrame(FrameDecoder* decoder, unsigned char* pixels);
 
-int decoderPixelFormat(const FrameDecoder* decoder);  // AVPixelFormat the stream declares
-int reportedFrameCount(const FrameDecoder* decoder);  // what the container says, 0 if nothing
+int decoderPixelFormat(const FrameDecoder* decoder);     // AVPixelFormat the stream declares
+const char* containerName(const FrameDecoder* decoder);  // the demuxer's name list
+int reportedFrameCount(const FrameDecoder* decoder);     // what the container says, 0 if nothing
 double streamTimeBase(const FrameDecoder* decoder);   // seconds per time-stamp unit, 0 if unknown
 double streamFrameRate(const FrameDecoder* decoder);  // frames per second it declares, 0 if unknown
 int64_t fileBytes(const FrameDecoder* decoder);       // file size, 0 when unknown

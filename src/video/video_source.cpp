@@ -24,6 +24,7 @@ extern "C" {
 #include "video/frame_converter.h"
 #include "video/frame_decoder.h"
 #include "video/frame_index.h"
+#include "video/sample_tables.h"
 
 // How a read asks for its frame; it decides which decoded neighbours are kept.
 enum ReadKind {
@@ -142,12 +143,16 @@ static bool buildFrameIndex(CaptureState* state, const char* fileName) {
     FrameDecoder* decoder = &state->decoder;
     const int64_t total = fileBytes(decoder);
     std::vector<PacketInfo> packets;
-    ProgressLine scan("indexing the frames of", fileName);
-    while (readVideoPacket(decoder)) {
-        packets.push_back(describePacket(decoder->packet));
-        scan.update(bytesRead(decoder), total);
+    // An MP4 or MOV header lists every packet: the file itself need not be read.
+    if (!hasSampleTables(containerName(decoder)) ||
+        !scanSampleTables(fileName, decoder->streamIndex, &packets)) {
+        ProgressLine scan("indexing the frames of", fileName);
+        while (readVideoPacket(decoder)) {
+            packets.push_back(describePacket(decoder->packet));
+            scan.update(bytesRead(decoder), total);
+        }
+        scan.finish();
     }
-    scan.finish();
     if (packets.empty()) return true;
     if (buildIndexFromPackets(packets, &state->index)) return true;
 
