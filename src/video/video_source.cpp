@@ -463,27 +463,29 @@ static bool nextFill(CaptureState* state, int* keepFrom, int* last) {
     const int span = std::min(MAX_PREFETCH_SPAN, cache.capacity() / 2);
     if (span < 2) return false;
     const int focus = state->focus;
-    // After a jump the user may go either way: a little of both sides.
-    const int ahead = state->direction > 0 ? span : state->direction == 0 ? span / 3 : 0;
-    const int behind = state->direction < 0 ? span : state->direction == 0 ? span / 3 : 0;
-    if (ahead > 0) {
-        int held = 0;
-        while (focus + 1 + held < n && held < ahead && cache.contains(focus + 1 + held)) held++;
-        // Topped up once half is used: one decoding run serves many steps.
-        if (focus + 1 + held < n && held < std::max(1, ahead / 2)) {
-            *keepFrom = focus + 1 + held;
-            *last = std::min(n - 1, focus + ahead);
-            return true;
-        }
-    }
+    // After a jump the user may go either way: the frames behind first, which only
+    // a decoding run from the seek point gives, then a few ahead, which the decoder
+    // standing just past the focus gives at once.
+    const int ahead = state->direction > 0 ? span : state->direction == 0 ? span / 6 : 0;
+    const int behind = state->direction < 0 ? span : state->direction == 0 ? span / 2 : 0;
     if (behind > 0) {
         int held = 0;
         while (focus - 1 - held >= 0 && held < behind && cache.contains(focus - 1 - held)) held++;
+        // Topped up once half is used: one decoding run serves many steps.
         if (focus - 1 - held >= 0 && held < std::max(1, behind / 2)) {
             *last = focus - 1 - held;
             int from = std::max(0, focus - behind);
             while (from < *last && cache.contains(from)) from++;
             *keepFrom = from;
+            return true;
+        }
+    }
+    if (ahead > 0) {
+        int held = 0;
+        while (focus + 1 + held < n && held < ahead && cache.contains(focus + 1 + held)) held++;
+        if (focus + 1 + held < n && held < std::max(1, ahead / 2)) {
+            *keepFrom = focus + 1 + held;
+            *last = std::min(n - 1, focus + ahead);
             return true;
         }
     }
