@@ -254,11 +254,12 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
 
     const Rect& video = l.videoPanel;
     createVideoView(&s->videoPanel, video.x, video.y, video.w, video.h, "video", 0, &s->scene);
-    // The frame is uploaded again at every draw: the source reads each frame into
-    // the same buffer.
+    // The source reads each frame into the same buffer: the texture is uploaded
+    // again at the first draw after each read, not at every redraw.
     setDefaultTexture(&s->videoPanel, const_cast<unsigned char*>(s->video.frameImage),
                       s->video.videoWidth, s->video.videoHeight, s->video.nChannels,
                       s->video.framePixelFormat, TEXTURE_STREAMED);
+    s->videoPanel.texture.pixelsVersion = &s->video.frameSerial;
     clearFlags(&s->videoPanel, OBJ_CACHED);
     // Shrunk (a display scale below 1, now or after a resize), each panel pixel blends
     // the frame's pixels under it rather than picking one, which would make fine lines

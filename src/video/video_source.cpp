@@ -446,6 +446,7 @@ static void readFrame(VideoSource* source, int target, ReadKind kind) {
     if (fetched) {
         state->heldFrame = target;
         source->frameImage = state->output.get();
+        source->frameSerial++;
     } else {
         state->heldFrame = -1;
         source->frameImage = nullptr;

@@ -31,6 +31,7 @@ struct VideoSource {
     int nChannels = 0;         // bytes per pixel of the handed-on frames: 3
     // The current frame's pixels (the output buffer), or null after a read that failed.
     const unsigned char* frameImage = nullptr;
+    unsigned frameSerial = 0;  // changes with every read that puts a frame in the output buffer
 };
 
 // Opens fileName, indexes its frames where the container needs it and reads frame

@@ -23,6 +23,19 @@ bool streamsPixels(const Texture* texture) {
     return texture->pixels != nullptr && (texture->updateFlags & TEXTURE_STREAMED) != 0;
 }
 
+// A streamed texture's image is new, or its version unknown.
+bool imageChanged(const Texture* texture) {
+    if (!texture->pixelsVersion) return true;
+    // A display list being compiled uploads nothing now: it does not count.
+    GLint compiling = 0;
+    glGetIntegerv(GL_LIST_INDEX, &compiling);
+    if (compiling != 0) return true;
+    if (texture->uploaded && texture->uploadedVersion == *texture->pixelsVersion) return false;
+    texture->uploadedVersion = *texture->pixelsVersion;
+    texture->uploaded = true;
+    return true;
+}
+
 // Shared by both drawing operations: the corners are given by the caller.
 template <typename Vertex>
 int drawQuad(const Texture* texture, Vertex vertex, double x0, double y0, double x1, double y1) {
@@ -43,7 +56,7 @@ int drawQuad(const Texture* texture, Vertex vertex, double x0, double y0, double
     glColor4f(1, 1, 1, 1);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture->textureId));
-    if (streamsPixels(texture)) uploadImage(texture);
+    if (streamsPixels(texture) && imageChanged(texture)) uploadImage(texture);
 
     glBegin(GL_QUADS);
     glTexCoord2d(uMin, vMin);

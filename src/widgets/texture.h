@@ -24,6 +24,12 @@ struct Texture {
     int textureId = 0;                 // OpenGL texture name; 0 when not created
     double s0 = 0, t0 = 0;             // texels mapped to the quad's lower-left corner
     double s1 = 0, t1 = 0;             // texels mapped to the upper-right corner (width, height)
+    // When set, a streamed texture is uploaded only when this count, kept by the
+    // owner of pixels and changed with every new image, differs from the one
+    // uploaded last: however often the windows redraw, each image is uploaded once.
+    const unsigned* pixelsVersion = nullptr;  // not owned
+    mutable unsigned uploadedVersion = 0;     // *pixelsVersion at the last upload
+    mutable bool uploaded = false;            // uploadedVersion holds a version
 };
 
 // Smallest power of two not below size; 1 for sizes of 1 or less, 0 above TEXTURE_MAX_SIZE.

@@ -99,6 +99,22 @@ TEST_F(TextureGlTest, OnlyStreamedTexturesWithPixelsAreUploadedAgain) {
     EXPECT_TRUE(nearColour(readPixel(60, 60), {255, 255, 0}));
 }
 
+TEST_F(TextureGlTest, AVersionedStreamIsUploadedOncePerImage) {
+    unsigned char pixels[] = {0, 0, 255};
+    unsigned version = 7;
+    Texture& stream = make(pixels, 1, 1, 3, TEXTURE_BGR, TEXTURE_STREAMED);
+    stream.pixelsVersion = &version;
+    drawTexture(&stream);
+    EXPECT_TRUE(nearColour(readPixel(60, 60), {255, 0, 0}));
+    // The buffer changes but its owner has not said so: the upload is skipped.
+    pixels[1] = 255;
+    drawTexture(&stream);
+    EXPECT_TRUE(nearColour(readPixel(60, 60), {255, 0, 0}));
+    version++;
+    drawTexture(&stream);
+    EXPECT_TRUE(nearColour(readPixel(60, 60), {255, 255, 0}));
+}
+
 TEST_F(TextureGlTest, FailedLoadDrawsOneZeroTexel) {
     const Texture& transparent = make(nullptr, 0, 0, 0, TEXTURE_BGRA, TEXTURE_STATIC);
     ASSERT_GT(transparent.textureId, 0);
