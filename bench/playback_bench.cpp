@@ -95,11 +95,13 @@ int timedTimelineIdle(InterfaceObject*) {
     return 1;
 }
 
-// The video panel's drawing with its texture upload done (and timed) first, so that
-// the panel then draws without uploading again.
+// The video panel's drawing with its texture upload done (and timed) first when the
+// frame is new, as the panel does it, so that the panel then draws without uploading.
 int timedVideoDisplay(InterfaceObject* object) {
     Texture* texture = &app.videoPanel.texture;
-    {
+    static unsigned uploadedSerial = 0;
+    if (uploadedSerial != app.video.frameSerial) {
+        uploadedSerial = app.video.frameSerial;
         Timer t(&figures.upload);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture->textureId));
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
