@@ -66,7 +66,7 @@ constexpr double DEFAULT_FRAME_RATE = 25.0;
 
 // What the frame cache holds and how reads were served since opening.
 struct VideoCacheStats {
-    long long hits = 0;              // reads served by a copy from the cache
+    long long hits = 0;              // reads served from the cache, without decoding
     long long misses = 0;            // reads that had to decode
     long long decodedFrames = 0;     // frames the decoder delivered for reads
     long long seeks = 0;             // container seeks made for reads
@@ -78,7 +78,7 @@ struct VideoCacheStats {
 };
 VideoCacheStats videoCacheStats(const VideoSource* source);
 // Sets the cache's memory budget in bytes (DEFAULT_FRAME_CACHE_BUDGET, 256 MB, at
-// opening); frames that no longer fit leave, the least recently used first.
+// opening); frames that no longer fit leave, the farthest from the current one first.
 void setVideoCacheBudget(VideoSource* source, size_t budgetBytes);
 // Lets the background thread decode ahead (on at opening) or stops it from doing so.
 void setVideoPrefetch(VideoSource* source, bool on);
