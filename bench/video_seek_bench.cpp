@@ -131,32 +131,60 @@ void walkBack(const std::string& path, bool prefetch, int rate, int from) {
     releaseVideo(&source);
 }
 
-// The floor of each jump: a decoder of its own decodes exactly the frames from
-// the seek point that the target needs (unreferenced ones before it skipped), with
-// its threads, and converts nothing.
-Figures jumpFloor(const std::string& path, const std::vector<int>& targets) {
-    Figures floor;
+// The floor of a jump: a decoder of its own decodes exactly the frames from the
+// seek point that the target needs (unreferenced ones before it skipped), with its
+// threads, and converts nothing.
+struct JumpFloor {
     FrameDecoder decoder;
-    std::string problem;
-    if (!openFrameDecoder(&decoder, path.c_str(), &problem)) return floor;
-    std::vector<PacketInfo> packets;
-    if (!scanSampleTables(path.c_str(), decoder.streamIndex, &packets))
-        while (readVideoPacket(&decoder)) packets.push_back(describePacket(decoder.packet));
     FrameIndex index;
-    if (!buildIndexFromPackets(packets, &index)) {
-        closeFrameDecoder(&decoder);
-        return floor;
+    bool ready = false;
+
+    explicit JumpFloor(const std::string& path) {
+        std::string problem;
+        if (!openFrameDecoder(&decoder, path.c_str(), &problem)) return;
+        std::vector<PacketInfo> packets;
+        if (!scanSampleTables(path.c_str(), decoder.streamIndex, &packets))
+            while (readVideoPacket(&decoder)) packets.push_back(describePacket(decoder.packet));
+        ready = buildIndexFromPackets(packets, &index);
     }
-    for (int target : targets) {
+    ~JumpFloor() { closeFrameDecoder(&decoder); }
+    double milliseconds(int target) {
         const Clock::time_point start = Clock::now();
         decoder.skipUnreferencedBefore = index.frameTimes[target];
-        if (!positionAtSeekPoint(&decoder, index, index.seekPointFor(target))) continue;
+        if (!positionAtSeekPoint(&decoder, index, index.seekPointFor(target))) return 0;
         while (decodeNextFrame(&decoder) == 1)
             if (frameTime(decoder.frame) == index.frameTimes[target]) break;
-        floor.add(millisecondsSince(start));
+        return millisecondsSince(start);
     }
-    closeFrameDecoder(&decoder);
-    return floor;
+};
+
+// Random jumps, each made three ways in turn so that all three meet the same load
+// on a shared machine: the floor, the source without prefetching, the source with
+// it (its thread working for 200 ms before, as while the user looks at a frame, and
+// held still while the other two are measured).
+void benchJumps(const std::string& path, const std::vector<int>& targets) {
+    JumpFloor floor(path);
+    VideoSource off, on;
+    if (!floor.ready || !openQuietly(&off, path, false) || !openQuietly(&on, path, true)) return;
+    Figures floors, offs, ons;
+    for (int target : targets) {
+        setVideoPrefetch(&on, false);
+        waitForVideoPrefetch(&on, 60);
+        floors.add(floor.milliseconds(target));
+        Clock::time_point jump = Clock::now();
+        seekVideo(&off, target);
+        offs.add(millisecondsSince(jump));
+        setVideoPrefetch(&on, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        jump = Clock::now();
+        seekVideo(&on, target);
+        ons.add(millisecondsSince(jump));
+    }
+    printFigures("jump floor (needed frames only)", floors, 0, "");
+    printFigures("random jump, prefetch off", offs, floors.median(), "the floor");
+    printFigures("random jump, prefetch on", ons, floors.median(), "the floor");
+    releaseVideo(&off);
+    releaseVideo(&on);
 }
 
 long long residentKilobytes() {
@@ -191,22 +219,7 @@ void benchClip(const std::string& path) {
     std::mt19937 random(17);
     for (int i = 0; i < JUMPS; i++)
         targets.push_back(std::uniform_int_distribution<int>(0, n - 1)(random));
-    const Figures floor = jumpFloor(path, targets);
-    printFigures("jump floor (needed frames only)", floor, 0, "");
-    for (bool prefetch : {false, true}) {
-        if (!openQuietly(&source, path, prefetch)) return;
-        Figures jumps;
-        for (int target : targets) {
-            // The user looks at each frame a moment; the thread works meanwhile.
-            if (prefetch) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            const Clock::time_point jump = Clock::now();
-            seekVideo(&source, target);
-            jumps.add(millisecondsSince(jump));
-        }
-        printFigures(prefetch ? "random jump, prefetch on" : "random jump, prefetch off", jumps,
-                     floor.median(), "the floor");
-        releaseVideo(&source);
-    }
+    benchJumps(path, targets);
 
     // Resident memory after a long walk: steps back and forth, one jump in a hundred.
     const long long before = residentKilobytes();
@@ -251,7 +264,7 @@ void benchClip(const std::string& path) {
         capture.read(image);
         plainJumps.add(millisecondsSince(start));
     }
-    printFigures("OpenCV set()+read() jump (10)", plainJumps, floor.median(), "the floor");
+    printFigures("OpenCV set()+read() jump (10)", plainJumps, 0, "");
 }
 
 // ---------------------------------------------------------------------------
