@@ -337,6 +337,16 @@ static int jumpRun(CaptureState* state) {
     return std::min(MAX_JUMP_RUN, state->cache.capacity() / 4);
 }
 
+// Frames the prefetch thread keeps decoded on the side the user moves to.
+static int spanFor(const FrameCache& cache) {
+    return std::min(MAX_PREFETCH_SPAN, cache.capacity() / 2);
+}
+
+static int prefetchSpan(CaptureState* state) {
+    std::lock_guard<std::mutex> lock(state->cacheLock);
+    return spanFor(state->cache);
+}
+
 // The cached copy of target into the output buffer; false when it is not cached.
 static bool showCached(CaptureState* state, int target) {
     std::lock_guard<std::mutex> lock(state->cacheLock);
@@ -367,10 +377,17 @@ static bool fetchFrame(CaptureState* state, int target, ReadKind kind, bool pref
     const int seekPoint = index.seekPointFor(keepFrom);
     if (kind == READ_JUMP && !prefetching)
         keepFrom = std::max(index.seekPoints[seekPoint].firstFrame, target - jumpRun(state));
-    // A step back that the prefetch thread's run is about to deliver keeps what that
-    // run delivers on the way: those are the frames of the next steps back.
-    if (kind == READ_BACKWARD && prefetching && canGoOn(state, target))
-        keepFrom = std::max(state->decoderNext, state->runSkipFrom);
+    // A step back that outran the prefetch thread keeps the frames of the next steps
+    // back on its way: those that the thread's run is about to deliver, or else half
+    // of what the thread keeps behind, from the same seek point. The thread would
+    // otherwise decode the same stretch of the GOP again at once.
+    if (kind == READ_BACKWARD && prefetching) {
+        if (canGoOn(state, target))
+            keepFrom = std::max(state->decoderNext, state->runSkipFrom);
+        else
+            keepFrom =
+                std::max(index.seekPoints[seekPoint].firstFrame, target - prefetchSpan(state) / 2);
+    }
     const bool wentOn = canGoOn(state, keepFrom);
     bool positioned = true;
     if (wentOn)
@@ -461,7 +478,7 @@ static void readFrame(VideoSource* source, int target, ReadKind kind) {
 static bool nextFill(CaptureState* state, int* keepFrom, int* last) {
     const FrameCache& cache = state->cache;
     const int n = state->index.frameCount();
-    const int span = std::min(MAX_PREFETCH_SPAN, cache.capacity() / 2);
+    const int span = spanFor(cache);
     if (span < 2) return false;
     const int focus = state->focus;
     // After a jump the user may go either way: the frames behind first, which only
