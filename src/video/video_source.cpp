@@ -26,11 +26,13 @@ extern "C" {
 #include "video/frame_index.h"
 #include "video/sample_tables.h"
 
-// How a read asks for its frame; it decides which decoded neighbours are kept.
+// How a read asks for its frame; it decides which decoded neighbours are kept on
+// the way and which way the prefetch thread works.
 enum ReadKind {
-    READ_NEXT,      // the frame after the last one asked for: keep only it
-    READ_BACKWARD,  // a short step back: keep a run of frames before it for the next steps
-    READ_JUMP,      // anywhere else: keep a few frames before it
+    READ_NEXT,      // a frame after the last one asked for: keep only it; ahead next
+    READ_BACKWARD,  // a short step back: keep a run of frames before it; behind next
+    READ_JUMP,      // anywhere else: keep a few frames before it (none while
+                    // prefetching); both sides next
 };
 
 // Seek points tried, each earlier than the last, before a frame counts as unreadable.
