@@ -5,6 +5,7 @@ set -eu
 packages=(
   g++ cmake make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev
+  libpng-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libglut-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev

@@ -1,12 +1,13 @@
 #include "widgets/image_file.h"
 
+#include <png.h>
+
 #include <algorithm>
+#include <csetjmp>
 #include <cstdio>
+#include <memory>
 #include <new>
-#include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -14,7 +15,10 @@ namespace {
 // equal values v sums to just under v: (50, 50, 50) gives 49, not 50.
 constexpr double kThird = 0.3333333333333333;
 constexpr int kOpaque = 255;
-constexpr double k16To8Bit = 1.0 / 257.0;  // 65535 maps to 255
+// Artwork is a few hundred pixels a side; a hostile header cannot make the
+// loader allocate more than this many pixels on each side.
+constexpr png_uint_32 kMaxSide = 8192;
+constexpr size_t kSignatureBytes = 8;
 
 // The reason, when there is one, follows the outcome on standard error, after the
 // "name: " line is complete.
@@ -28,41 +32,97 @@ int failLoad(unsigned char** outPixels, int* outWidth, int* outHeight, int* outC
     return 0;
 }
 
-// Brings a decoded image to 8-bit blue, green, red with an optional alpha, so that
-// every pixel has 3 or 4 bytes that GL_BGR or GL_BGRA read correctly. Returns an
-// empty matrix for depths and channel counts that have no such reading.
-cv::Mat toEightBitBgr(const cv::Mat& image, const char* name, std::string& reason) {
-    cv::Mat eightBit;
-    if (image.depth() == CV_8U) {
-        eightBit = image;
-    } else if (image.depth() == CV_16U) {
-        image.convertTo(eightBit, CV_MAKETYPE(CV_8U, image.channels()), k16To8Bit);
-    } else {
-        reason = std::string(name) + ": only 8-bit and 16-bit images are supported";
-        return cv::Mat();
+// One decoding: libpng's structures, the file and the decoded rows, released
+// together whichever way the decoding ends.
+struct PngReader {
+    FILE* file = nullptr;
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::unique_ptr<unsigned char[]> rows;  // top row first, channels bytes a pixel
+    std::unique_ptr<png_bytep[]> rowPointers;
+    png_uint_32 width = 0, height = 0;
+    int channels = 0;
+    char error[256] = "";
+
+    ~PngReader() {
+        if (png != nullptr)
+            png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+        if (file != nullptr) std::fclose(file);
     }
-    switch (eightBit.channels()) {
-        case 3:
-        case 4:
-            return eightBit;
-        case 1: {
-            cv::Mat bgr;
-            cv::merge(std::vector<cv::Mat>{eightBit, eightBit, eightBit}, bgr);
-            return bgr;
-        }
-        case 2: {
-            std::vector<cv::Mat> greyAlpha;
-            cv::split(eightBit, greyAlpha);
-            cv::Mat bgra;
-            cv::merge(std::vector<cv::Mat>{greyAlpha[0], greyAlpha[0], greyAlpha[0], greyAlpha[1]},
-                      bgra);
-            return bgra;
-        }
-        default:
-            reason = std::string(name) + ": " + std::to_string(eightBit.channels()) +
-                     " channels are not supported";
-            return cv::Mat();
+};
+
+// libpng reports errors by a long jump back into decodePng; its warnings (about
+// colour profiles and the like) say nothing a user could act on.
+void pngError(png_structp png, png_const_charp message) {
+    auto* reader = static_cast<PngReader*>(png_get_error_ptr(png));
+    std::snprintf(reader->error, sizeof reader->error, "%s", message);
+    png_longjmp(png, 1);
+}
+void pngWarning(png_structp, png_const_charp) {}
+
+// Decodes the whole file into reader.rows as 8-bit blue, green, red with the
+// file's alpha when it has one: palettes and grey are expanded, 16-bit samples
+// scaled to 8 bits. No object with a destructor lives in this frame, so the
+// long jump of an error skips nothing; everything it allocates is in reader.
+bool decodePng(PngReader& reader) {
+    if (setjmp(png_jmpbuf(reader.png))) return false;
+    png_init_io(reader.png, reader.file);
+    png_set_sig_bytes(reader.png, kSignatureBytes);
+    png_set_user_limits(reader.png, kMaxSide, kMaxSide);
+    png_read_info(reader.png, reader.info);
+
+    png_set_expand(reader.png);  // palette to colour, low-bit grey to 8 bits, tRNS to alpha
+    png_set_scale_16(reader.png);
+    png_set_gray_to_rgb(reader.png);
+    png_set_bgr(reader.png);
+    png_set_interlace_handling(reader.png);
+    png_read_update_info(reader.png, reader.info);
+
+    reader.width = png_get_image_width(reader.png, reader.info);
+    reader.height = png_get_image_height(reader.png, reader.info);
+    reader.channels = png_get_channels(reader.png, reader.info);
+    const size_t rowBytes = png_get_rowbytes(reader.png, reader.info);
+    if (png_get_bit_depth(reader.png, reader.info) != 8 ||
+        (reader.channels != 3 && reader.channels != 4) ||
+        rowBytes != static_cast<size_t>(reader.width) * reader.channels) {
+        std::snprintf(reader.error, sizeof reader.error, "unsupported pixel layout");
+        return false;
     }
+    reader.rows.reset(new (std::nothrow) unsigned char[rowBytes * reader.height]);
+    reader.rowPointers.reset(new (std::nothrow) png_bytep[reader.height]);
+    if (!reader.rows || !reader.rowPointers) {
+        std::snprintf(reader.error, sizeof reader.error, "no memory for the pixels");
+        return false;
+    }
+    for (png_uint_32 row = 0; row < reader.height; ++row) {
+        reader.rowPointers[row] = reader.rows.get() + row * rowBytes;
+    }
+    png_read_image(reader.png, reader.rowPointers.get());
+    return true;
+}
+
+// Opens path and decodes it when it starts with the PNG signature; any other
+// content is refused before a decoder sees it.
+bool readPng(const std::string& path, PngReader& reader, std::string& reason) {
+    reader.file = std::fopen(path.c_str(), "rb");
+    if (reader.file == nullptr) return false;  // a missing picture needs no second line
+    unsigned char signature[kSignatureBytes];
+    if (std::fread(signature, 1, kSignatureBytes, reader.file) != kSignatureBytes ||
+        png_sig_cmp(signature, 0, kSignatureBytes) != 0) {
+        reason = "not a PNG file";
+        return false;
+    }
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, pngError, pngWarning);
+    if (reader.png != nullptr) reader.info = png_create_info_struct(reader.png);
+    if (reader.info == nullptr) {
+        reason = "no memory for the decoder";
+        return false;
+    }
+    if (!decodePng(reader)) {
+        reason = reader.error;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -81,19 +141,15 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
     }
 
     std::string reason;
-    cv::Mat image;
-    try {
-        cv::Mat decoded = cv::imread(path, cv::IMREAD_UNCHANGED);
-        if (!decoded.empty()) image = toEightBitBgr(decoded, name, reason);
-    } catch (const cv::Exception& error) {
-        reason = std::string(name) + ": " + error.what();
-        image.release();
+    PngReader image;
+    if (!readPng(path, image, reason)) {
+        if (!reason.empty()) reason = std::string(name) + ": " + reason;
+        return failLoad(outPixels, outWidth, outHeight, outChannels, reason);
     }
-    if (image.empty()) return failLoad(outPixels, outWidth, outHeight, outChannels, reason);
 
-    const int width = image.cols;
-    const int height = image.rows;
-    const int ownChannels = image.channels();
+    const int width = static_cast<int>(image.width);
+    const int height = static_cast<int>(image.height);
+    const int ownChannels = image.channels;
     // An image with an alpha of its own keeps four bytes: the computed alpha
     // replaces a fifth byte that no texture format could read.
     const bool ownAlpha = ownChannels == 4;
@@ -110,7 +166,8 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
     // Rows are copied bottom-up, which flips the picture for OpenGL without a
     // flipped copy of the whole image.
     for (int row = 0; row < height; ++row) {
-        const unsigned char* source = image.ptr<unsigned char>(height - 1 - row);
+        const unsigned char* source =
+            image.rows.get() + static_cast<size_t>(height - 1 - row) * width * ownChannels;
         unsigned char* target = pixels + static_cast<size_t>(row) * width * channels;
         for (int column = 0; column < width; ++column) {
             double sum = 0.0;

@@ -203,4 +203,24 @@ TEST_F(ImageFileTest, UndecodableFileIsNotLoaded) {
     EXPECT_EQ(out.console, "name: /textures/bad.png not loaded!\n");
 }
 
+// Only PNG is decoded, whatever a file's content claims: a picture in another
+// format named .png, and a medical-image header that once aborted the tool.
+TEST_F(ImageFileTest, FilesThatAreNotPngAreNotLoaded) {
+    const fs::path bmp = dir_ / "textures" / "picture.bmp";
+    ASSERT_TRUE(cv::imwrite(bmp.string(), markedPicture()));
+    fs::rename(bmp, dir_ / "textures" / "bmp.png");
+    const Loaded fromBmp = load("/textures/bmp.png", 0);
+    EXPECT_EQ(fromBmp.result, 0);
+    EXPECT_EQ(fromBmp.console, "name: /textures/bmp.png not loaded!\n");
+
+    FILE* file = std::fopen((dir_ / "textures" / "dicom.png").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const std::string dicom = std::string(128, '\0') + "DICM";
+    std::fwrite(dicom.data(), 1, dicom.size(), file);
+    std::fclose(file);
+    const Loaded fromDicom = load("/textures/dicom.png", 50);
+    EXPECT_EQ(fromDicom.result, 0);
+    EXPECT_EQ(fromDicom.console, "name: /textures/dicom.png not loaded!\n");
+}
+
 }  // namespace
