@@ -1,7 +1,6 @@
 #include "tracking/registration.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -9,10 +8,9 @@
 
 namespace {
 
-// The shortest record, "0 0 0 0 0 0 0 0 0 0 0" and a separator, takes 22 bytes; a
-// count that the file size cannot hold at 20 bytes a record is refused before
-// anything is allocated.
-constexpr long long MIN_RECORD_BYTES = 20;
+// The table grows as records are read, never ahead of them: the count at the head
+// of a file (or of a pipe, which has no size) is only a claim.
+constexpr int FIRST_CAPACITY = 1024;
 
 bool readInt(TextScanner* scanner, int* value) {
     const char *begin, *end;
@@ -36,7 +34,7 @@ bool readRecord(TextScanner* scanner, Homography* record) {
 
 // Reads the count and the records into out; returns whether all announced were read.
 // Returns -1 when nothing could be read (the message is printed).
-int readRecords(TextScanner* scanner, FILE* file, const char* fileName, Registration* out) {
+int readRecords(TextScanner* scanner, const char* fileName, Registration* out) {
     const char *begin, *end;
     if (!nextToken(scanner, &begin, &end)) {
         if (scanner->readError)
@@ -50,19 +48,28 @@ int readRecords(TextScanner* scanner, FILE* file, const char* fileName, Registra
         std::printf("can't convert line %d of the file %s!\n", scanner->lineNumber, fileName);
         return -1;
     }
-    struct stat status;
-    const bool sized = ::fstat(::fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-    if (count < 0 || (sized && count > status.st_size / MIN_RECORD_BYTES)) {
+    if (count < 0) {
         std::printf("can't read %d records from the file %s!\n", count, fileName);
         return -1;
     }
-    if (count == 0) return 1;
-    out->homographies = new (std::nothrow) Homography[count];
-    if (out->homographies == nullptr) {
-        std::printf("memory allocation not done: %p!\n", static_cast<void*>(out->homographies));
-        return -1;
+    int capacity = 0;
+    Homography record;
+    while (out->count < count && readRecord(scanner, &record)) {
+        if (out->count == capacity) {
+            const int grown = static_cast<int>(
+                std::min<long long>(count, std::max<long long>(FIRST_CAPACITY, capacity * 2LL)));
+            Homography* table = new (std::nothrow) Homography[grown];
+            if (table == nullptr) {
+                std::printf("memory allocation not done: %p!\n", static_cast<void*>(table));
+                return -1;
+            }
+            std::copy(out->homographies, out->homographies + out->count, table);
+            delete[] out->homographies;
+            out->homographies = table;
+            capacity = grown;
+        }
+        out->homographies[out->count++] = record;
     }
-    while (out->count < count && readRecord(scanner, &out->homographies[out->count])) out->count++;
     if (out->count == count) return 1;
     std::printf("read %d of %d records of the file %s, stopped at line %d\n", out->count, count,
                 fileName, scanner->lineNumber);
@@ -82,7 +89,7 @@ int readRegistration(const char* fileName, Registration* out) {
     TextScanner scanner;
     int complete = -1;
     if (scannerInit(&scanner, file))
-        complete = readRecords(&scanner, file, fileName, out);
+        complete = readRecords(&scanner, fileName, out);
     else
         std::printf("memory allocation not done: %p!\n", static_cast<void*>(nullptr));
     if (std::fclose(file) != 0) {

@@ -18,7 +18,7 @@ struct Registration {
 };
 
 // Fills out (freeing what it held) from fileName. Returns 1 when every announced record
-// was read, 0 when the file cannot be read, is empty, announces an impossible count or
+// was read, 0 when the file cannot be read, is empty, announces a negative count or
 // is cut short (the complete records before the fault are kept), -1 when closing fails.
 int readRegistration(const char* fileName, Registration* out);
 // Frees the table; the registration is empty afterwards.
