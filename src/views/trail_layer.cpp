@@ -135,6 +135,7 @@ void updateLayer(TrailLayer* layer, const View* view, const Scene* scene, int fr
         layer->digests[player] = digests[player].digest;
     }
     glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_STENCIL_TEST);
     layer->settings = settings;
     layer->valid = true;
 }
@@ -173,8 +174,12 @@ void compositeLayer(const TrailLayer* layer, const View* view, GLint windowFrame
 // What changes from one redisplay to the next: each trail's last segment and the
 // dots, each player kept under the trails of later players.
 void drawMovingMarks(const Scene* scene, int frame, const PlanMarkStyle& style, bool overLayer) {
-    // Over an empty layer the players' order alone decides, as in the direct pass.
-    if (overLayer) glEnable(GL_STENCIL_TEST);
+    // Over an empty layer the players' order alone decides, as in the direct pass:
+    // the window's stencil then holds nothing of this redisplay and is not consulted.
+    if (overLayer)
+        glEnable(GL_STENCIL_TEST);
+    else
+        glDisable(GL_STENCIL_TEST);
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
     glStencilMask(ALL_BITS);
     for (int player = 0; player < PLAYER_COUNT; ++player) {

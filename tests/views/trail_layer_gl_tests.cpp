@@ -3,7 +3,9 @@
 // and while keys, the selection, the table or the view change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "gl_pixels.h"
 #include "test_scene.h"
@@ -122,6 +124,71 @@ TEST_F(TrailLayerGlTest, SamePictureAsTheDirectPass) {
     subfieldView.w = 300;
     expectSamePicture(&subfieldView, "resized");
     subfieldView.w = 331;
+}
+
+// Long random editing sessions, starting from no keys at all: every redisplay of the
+// layered views gives the direct pass's picture. The window's stencil is never
+// cleared between redisplays, as in the program. Six players of both sides on a short
+// stretch of frames and a small part of the field, so that trails come and go (the
+// frame going back before the second keys, keys deleted) and marks overlap.
+TEST_F(TrailLayerGlTest, RandomSessionsMatchTheDirectPass) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        TestScene t(kFrames);
+        fieldView.scene = subfieldView.scene = &t.scene;
+        uint32_t state = seed;
+        auto random = [&state](int n) {
+            state = state * 1664525u + 1013904223u;
+            return static_cast<int>((state >> 8) % static_cast<uint32_t>(n));
+        };
+        LinkedList selection;
+        constexpr int kPlayers[] = {0, 1, 2, 11, 12, 13};
+        constexpr int kSessionFrames = 60;
+        for (int step = 0; step < 200; ++step) {
+            const int player = kPlayers[random(6)];
+            PlayerTrack* track = &t.tracks[player];
+            const int frame = t.frames.currentFrame;
+            switch (random(10)) {
+                case 0:
+                case 1:
+                case 2:  // mostly small steps forward, as when stepping or playing
+                    t.at(std::min(kSessionFrames - 1, std::max(0, frame + random(8) - 2)));
+                    break;
+                case 3:
+                    t.at(random(kSessionFrames));
+                    break;
+                case 4:
+                case 5:  // keys near the current frame, players crowded together
+                    t.key(player, std::max(0, frame + random(20) - 10), 300 + random(60),
+                          180 + random(40));
+                    break;
+                case 6:
+                    if (KeyNode* key = firstKey(track)) {
+                        for (int skip = random(4); skip > 0 && nextKey(track, key); --skip)
+                            key = nextKey(track, key);
+                        t.at(key->frame);
+                        selectTrack(&selection, track);
+                        ASSERT_EQ(deleteKeysAtCurrentFrame(&selection, &t.frames), 1);
+                        deselectTrack(&selection, track);
+                    }
+                    break;
+                case 7:
+                    t.scene.selectedPlayer = random(2) ? kPlayers[random(6)] : -1;
+                    break;
+                case 8:
+                    t.scene.showTrails = !t.scene.showTrails;
+                    break;
+                case 9:
+                    t.scene.showNumbers = !t.scene.showNumbers;
+                    break;
+            }
+            const std::string where = "seed " + std::to_string(seed) + " step " +
+                                      std::to_string(step) + " frame " +
+                                      std::to_string(t.frames.currentFrame);
+            expectSamePicture(&fieldView, where.c_str());
+            expectSamePicture(&subfieldView, (where + ", subfield").c_str());
+            if (HasFailure()) return;
+        }
+    }
 }
 
 TEST_F(TrailLayerGlTest, AnotherGameInTheSameViewReplacesTheLayer) {
