@@ -58,23 +58,39 @@ bool openOutput(OutputFile* out, const char* fileName) {
         return false;
     }
     out->target = fileName;
-    if (char* real = ::realpath(fileName, nullptr)) {
+    struct stat existing;
+    if (::lstat(fileName, &existing) == 0 && S_ISLNK(existing.st_mode)) {
+        char* real = ::realpath(fileName, nullptr);
+        if (real == nullptr) {  // dangling, or a loop: refused rather than replaced
+            std::printf("can't create the file %s!\n", fileName);
+            return false;
+        }
         out->target = real;
         std::free(real);
     }
-    struct stat existing;
     const bool exists = ::stat(out->target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
+    // A protected file stays as it is, as an open for writing would leave it.
+    if (exists && (!S_ISREG(existing.st_mode) ||
+                   ::faccessat(AT_FDCWD, out->target.c_str(), W_OK, AT_EACCESS) != 0)) {
         std::printf("can't create the file %s!\n", fileName);
         return false;
     }
-    out->tempName = out->target + ".XXXXXX";
-    out->fd = ::mkstemp(out->tempName.data());
+    out->inPlace =
+        exists && (existing.st_nlink > 1 ||
+                   ::faccessat(AT_FDCWD, folderOf(out->target).c_str(), W_OK, AT_EACCESS) != 0);
+    if (out->inPlace) {
+        out->tempName.clear();
+        out->fd = ::open(out->target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } else {
+        out->tempName = out->target + ".XXXXXX";
+        out->fd = ::mkstemp(out->tempName.data());
+    }
     if (out->fd < 0) {
+        out->tempName.clear();
         std::printf("can't create the file %s!\n", fileName);
         return false;
     }
-    ::fchmod(out->fd, newFileMode(exists ? &existing : nullptr));
+    if (!out->inPlace) ::fchmod(out->fd, newFileMode(exists ? &existing : nullptr));
     return true;
 }
 
@@ -106,6 +122,7 @@ int finishOutput(OutputFile* out) {
 }
 
 int replaceTarget(OutputFile* out) {
+    if (out->inPlace) return 1;
     if (::rename(out->tempName.c_str(), out->target.c_str()) != 0) {
         std::printf("can't create the file %s!\n", out->fileName);
         discardOutput(out);

@@ -28,9 +28,10 @@ struct FrameSample {
 // between consecutive keys as the video view shows them: carried through the field
 // plane with the registration's records where the frame and both keys' frames have
 // usable ones, else blended from the stored values (tracking/shown_position). The file
-// is replaced only once it is complete: a failed save leaves the previous file as it
-// was. Returns 1 on success, 0 when the file cannot be created (or replaced), -1 when
-// writing or closing it fails.
+// is written as an OutputFile: replaced only once complete, or in place where it must
+// be (tracking/output_file). Returns 1 on success, 0 when the file cannot be created
+// (or replaced; a file the user cannot write is refused), -1 when writing or closing it
+// fails.
 int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
                  const Registration* registration);
 

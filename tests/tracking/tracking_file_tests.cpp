@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -525,4 +527,91 @@ TEST(TrackingFile, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(readFile(path).substr(0, start.size()), start);
     ASSERT_EQ(lstat(link.c_str(), &status), 0);
     EXPECT_TRUE(S_ISLNK(status.st_mode));
+}
+
+// Saving as a user without special rights (the tests may run as root, who may write
+// anything): the result and the console of saveTracking run in a child process.
+int saveAsUser(Tracks& tracks, const std::string& path, std::string* console) {
+    int output[2];
+    if (pipe(output) != 0) return -100;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        const int result = saveTracking(path.c_str(), tracks.tracks, 1, HEIGHT, nullptr);
+        std::fflush(stdout);
+        _exit(result + 1);
+    }
+    close(output[1]);
+    console->clear();
+    char buffer[512];
+    for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;) console->append(buffer, n);
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) - 1 : -100;
+}
+
+TEST(TrackingFile, SaveRespectsWhatTheUserProtectedAndKeepsLinks) {
+    TempFolder folder;
+    Tracks tracks;
+    tracks.key(0, 0, position(1, 2, 3, 4, 5, 6));
+    const std::string saved = header(1) + "\nnPlayers\t1\n0\t1\t478\t3\t476\t5\t6\t1\n";
+    chmod(folder.path.c_str(), 0777);
+    // A file of the user (who is not root) with the given mode.
+    auto userFile = [](const std::string& path, mode_t mode) {
+        writeFile(path, "previous\n");
+        if (geteuid() == 0) {
+            EXPECT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        }
+        chmod(path.c_str(), mode);
+    };
+    auto inode = [](const std::string& path) {
+        struct stat status {};
+        stat(path.c_str(), &status);
+        return std::make_pair(status.st_ino, status.st_mode & 07777);
+    };
+    std::string console;
+
+    const std::string readOnly = folder.file("read-only.txt");
+    userFile(readOnly, 0444);
+    EXPECT_EQ(saveAsUser(tracks, readOnly, &console), 0);
+    EXPECT_EQ(console,
+              "save 1 frames data in " + readOnly + "\ncan't create the file " + readOnly + "!\n");
+    EXPECT_EQ(readFile(readOnly), "previous\n");
+
+    // A writable file in a folder the user cannot write is saved in place.
+    const std::string locked = folder.file("locked");
+    mkdir(locked.c_str(), 0755);
+    const std::string inLocked = locked + "/t.txt";
+    userFile(inLocked, 0600);
+    chmod(locked.c_str(), 0555);
+    const auto before = inode(inLocked);
+    EXPECT_EQ(saveAsUser(tracks, inLocked, &console), 1) << console;
+    EXPECT_EQ(readFile(inLocked), saved);
+    EXPECT_EQ(inode(inLocked), before);
+
+    // Hard links keep sharing the file, which keeps its mode.
+    const std::string linked = folder.file("a.txt"), other = folder.file("b.txt");
+    userFile(linked, 0604);
+    ASSERT_EQ(link(linked.c_str(), other.c_str()), 0);
+    EXPECT_EQ(saveAsUser(tracks, linked, &console), 1) << console;
+    EXPECT_EQ(readFile(other), saved);
+    EXPECT_EQ(inode(other), inode(linked));
+    EXPECT_EQ(inode(linked).second, 0604u);
+
+    // A dangling link and a loop are refused, and stay links.
+    const std::string dangling = folder.file("dangling"), loop = folder.file("loop");
+    ASSERT_EQ(symlink(folder.file("missing.txt").c_str(), dangling.c_str()), 0);
+    ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
+    for (const std::string& path : {dangling, loop}) {
+        EXPECT_EQ(saveAsUser(tracks, path, &console), 0) << path;
+        EXPECT_EQ(console,
+                  "save 1 frames data in " + path + "\ncan't create the file " + path + "!\n");
+        struct stat status {};
+        ASSERT_EQ(lstat(path.c_str(), &status), 0);
+        EXPECT_TRUE(S_ISLNK(status.st_mode)) << path;
+    }
+    chmod(locked.c_str(), 0755);  // so that the folder can be emptied
+    unlink(inLocked.c_str());
 }
