@@ -1,10 +1,13 @@
 #include "tracking/text_scanner.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -178,7 +181,16 @@ bool parseReal(const char* begin, const char* end, double* value) {
     }
     begin = skipPlus(begin, end);
     const auto result = std::from_chars(begin, end, parsed, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) return false;
+    if (result.ptr != end) return false;
+    // A decimal too small for a double is 0 or a subnormal, as strtod makes it; one
+    // too large stays refused.
+    if (result.ec == std::errc::result_out_of_range) {
+        parsed = std::strtod(std::string(begin, end).c_str(), nullptr);
+        if (!std::isfinite(parsed) || std::fabs(parsed) > DBL_MIN) return false;
+    } else if (result.ec != std::errc()) {
+        return false;
+    }
+    if (!std::isfinite(parsed)) return false;
     *value = parsed;
     return true;
 }

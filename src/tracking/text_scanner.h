@@ -38,7 +38,8 @@ bool nextToken(TextScanner* scanner, const char** begin, const char** end);
 bool lineFinished(TextScanner* scanner);  // only white space is left on the current line
 
 // Whole-field conversions: an optional sign and the number, nothing else. Reals are
-// decimal (fixed or exponent form) and finite; values out of range do not convert.
+// decimal (fixed or exponent form) and finite: values too large do not convert, values
+// too small for a double become 0 or a subnormal, as with strtod.
 bool parseInt(const char* begin, const char* end, int* value);
 bool parseReal(const char* begin, const char* end, double* value);
 // The next field of the current line converted whole, as parseInt or parseReal; false

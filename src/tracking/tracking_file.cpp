@@ -158,52 +158,79 @@ bool reportNoLine(Loader* loader, int result) {
     return false;
 }
 
-// Reads the next non-blank line; false with the message when there is none.
-bool readLine(Loader* loader) {
-    const int result = nextNonBlankLine(&loader->scanner);
-    return result == 1 || reportNoLine(loader, result);
+// The file is read as a scanf-style reader reads it: any run of white space, line
+// ends included, separates two fields, so a record may span lines or share one. Each
+// step below prints its own message when it fails.
+
+// Moves to the next field, reading further lines as needed; false with the message
+// when the file has none.
+bool toField(Loader* loader) {
+    while (lineFinished(&loader->scanner)) {
+        const int result = nextLine(&loader->scanner);
+        if (result != 1) return reportNoLine(loader, result);
+    }
+    return true;
 }
 
 bool fieldInt(Loader* loader, int* value) {
-    return nextIntField(&loader->scanner, value);
+    return toField(loader) && (nextIntField(&loader->scanner, value) || rejectLine(loader));
 }
 
 bool fieldReal(Loader* loader, double* value) {
-    return nextRealField(&loader->scanner, value);
+    return toField(loader) && (nextRealField(&loader->scanner, value) || rejectLine(loader));
+}
+
+// The next field, which must be one character; false with the message otherwise.
+bool fieldCharacter(Loader* loader, char* value) {
+    const char *begin, *end;
+    if (!toField(loader)) return false;
+    if (!nextField(&loader->scanner, &begin, &end) || end - begin != 1) return rejectLine(loader);
+    *value = *begin;
+    return true;
 }
 
 bool fieldWord(Loader* loader, const char* word) {
     const char *begin, *end;
-    return nextField(&loader->scanner, &begin, &end) &&
-           static_cast<size_t>(end - begin) == std::strlen(word) &&
-           std::memcmp(begin, word, end - begin) == 0;
+    if (!toField(loader)) return false;
+    if (nextField(&loader->scanner, &begin, &end) &&
+        static_cast<size_t>(end - begin) == std::strlen(word) &&
+        std::memcmp(begin, word, end - begin) == 0)
+        return true;
+    return rejectLine(loader);
 }
 
-// A "name value" line holding a count >= 0.
-bool countLine(Loader* loader, const char* name, int* count) {
-    return fieldWord(loader, name) && fieldInt(loader, count) && *count >= 0 &&
-           lineFinished(&loader->scanner);
+// "name value" holding a count >= 0.
+bool countField(Loader* loader, const char* name, int* count) {
+    return fieldWord(loader, name) && fieldInt(loader, count) &&
+           (*count >= 0 || rejectLine(loader));
+}
+
+// Skips a UTF-8 byte-order mark at the start of the file's first line.
+void skipByteOrderMark(TextScanner* scanner) {
+    static constexpr char MARK[] = "\xEF\xBB\xBF";
+    if (scanner->lineNumber == 1 && scanner->field == scanner->buffer.get() &&
+        scanner->fieldEnd - scanner->field >= 3 && std::memcmp(scanner->field, MARK, 3) == 0)
+        scanner->field += 3;
 }
 
 bool readHeader(Loader* loader, int* fileFrames) {
     TextScanner* scanner = &loader->scanner;
-    const int first = nextNonBlankLine(scanner);
+    int first = nextNonBlankLine(scanner);
+    if (first == 1) {
+        skipByteOrderMark(scanner);
+        if (lineFinished(scanner)) first = nextNonBlankLine(scanner);
+    }
     if (first == 0) {
         std::printf("empty file\n");
         return false;
     }
     if (first < 0) return reportNoLine(loader, first);
-    if (!countLine(loader, "nFrames", fileFrames)) return rejectLine(loader);
-
-    const char *begin, *end;
-    if (!readLine(loader)) return false;
-    if (!fieldWord(loader, "fieldPosition") || !nextField(scanner, &begin, &end) ||
-        end - begin != 1 || !lineFinished(scanner))
-        return rejectLine(loader);
-    const char fieldPosition = *begin;
+    char fieldPosition = 0;
     int totalPlayers = 0;
-    if (!readLine(loader)) return false;
-    if (!countLine(loader, "totalNPlayers", &totalPlayers)) return rejectLine(loader);
+    if (!countField(loader, "nFrames", fileFrames) || !fieldWord(loader, "fieldPosition") ||
+        !fieldCharacter(loader, &fieldPosition) ||
+        !countField(loader, "totalNPlayers", &totalPlayers))
+        return false;
 
     std::printf("nFrames: %d fieldPosition: %c\n", *fileFrames, fieldPosition);
     if (*fileFrames != loader->videoFrames)
@@ -212,16 +239,15 @@ bool readHeader(Loader* loader, int* fileFrames) {
     return true;
 }
 
-// One player line of block `frame`; a key line becomes a key of fresh.
+// One player record of block `frame`; a key record becomes a key of fresh.
 bool readPlayerLine(Loader* loader, int frame, TrackSet* fresh) {
     int player = 0, flags = 0;
     KeyFrame key;
     if (!fieldInt(loader, &player) || !fieldReal(loader, &key.feetX) ||
         !fieldReal(loader, &key.feetY) || !fieldReal(loader, &key.rectX) ||
         !fieldReal(loader, &key.rectY) || !fieldReal(loader, &key.rectWidth) ||
-        !fieldReal(loader, &key.rectHeight) || !fieldInt(loader, &flags) ||
-        !lineFinished(&loader->scanner))
-        return rejectLine(loader);
+        !fieldReal(loader, &key.rectHeight) || !fieldInt(loader, &flags))
+        return false;
     if (!(flags & KEY_FLAG_KEY)) return true;  // interpolated lines are rebuilt on save
     if (player < 0 || player >= PLAYER_COUNT || frame >= loader->videoFrames) {
         loader->skippedKeys++;
@@ -241,22 +267,18 @@ bool readPlayerLine(Loader* loader, int frame, TrackSet* fresh) {
     return true;
 }
 
+// Reads the header and exactly the blocks it announces; what follows them is not
+// read.
 bool readTrackingFile(Loader* loader, TrackSet* fresh) {
     int fileFrames = 0;
     if (!readHeader(loader, &fileFrames)) return false;
     for (int frame = 0; frame < fileFrames; frame++) {
         int count = 0;
-        if (!readLine(loader)) return false;
-        if (!countLine(loader, "nPlayers", &count)) return rejectLine(loader);
+        if (!countField(loader, "nPlayers", &count)) return false;
         for (int i = 0; i < count; i++)
-            if (!readLine(loader) || !readPlayerLine(loader, frame, fresh)) return false;
+            if (!readPlayerLine(loader, frame, fresh)) return false;
     }
-    const int rest = nextNonBlankLine(&loader->scanner);
-    if (rest == 0) return true;
-    if (rest < 0) return reportNoLine(loader, rest);
-    std::printf("unexpected text at line %d of the file %s, tracks unchanged!\n",
-                loader->scanner.lineNumber, loader->fileName);
-    return false;
+    return true;
 }
 
 }  // namespace

@@ -391,7 +391,8 @@ TEST(TrackingFile, BadFilesLeaveTheTracksUnchanged) {
         {"two-letter field", "nFrames\t2\nfieldPosition\tnn\ntotalNPlayers\t22\n",
          "can't convert line 2 of the file %s, tracks unchanged!\n"},
         {"cut mid-line", good.substr(0, good.find("4\t5")),
-         "nFrames: 2 fieldPosition: n\ncan't convert line 6 of the file %s, tracks unchanged!\n"},
+         "nFrames: 2 fieldPosition: n\n"
+         "the file %s ends at line 6 before its last block, tracks unchanged!\n"},
         {"cut mid-block", header(2) + "\nnPlayers\t2\n3\t1\t2\t3\t4\t5\t6\t1\n",
          "nFrames: 2 fieldPosition: n\n"
          "the file %s ends at line 6 before its last block, tracks unchanged!\n"},
@@ -419,9 +420,6 @@ TEST(TrackingFile, BadFilesLeaveTheTracksUnchanged) {
          "nFrames: 2 fieldPosition: n\ncan't convert line 6 of the file %s, tracks unchanged!\n"},
         {"real index", header(2) + "\nnPlayers\t1\n3.5\t1\t2\t3\t4\t5\t6\t1\n" + emptyBlocks(1),
          "nFrames: 2 fieldPosition: n\ncan't convert line 6 of the file %s, tracks unchanged!\n"},
-        {"text after", good + "\nnPlayers\t0\n",
-         "nFrames: 2 fieldPosition: n\n"
-         "unexpected text at line 10 of the file %s, tracks unchanged!\n"},
         {"garbage", garbage, ""},
         {"long line", "nFrames\t" + std::string(2 << 20, '1') + "\n",
          "can't convert line 1 of the file %s, tracks unchanged!\n"},
@@ -451,6 +449,40 @@ TEST(TrackingFile, BadFilesLeaveTheTracksUnchanged) {
     EXPECT_EQ(load(tracks, folder.file("missing.txt"), 2, &console), 0);
     EXPECT_EQ(console, "can't read the file " + folder.file("missing.txt") + "!\n");
     EXPECT_EQ(tracks.tracks[3].keys.count, 1);
+}
+
+// The layouts a reader with scanf-style conversions accepts: any run of white space
+// between fields, line ends included; a byte-order mark; anything after the last
+// block; a real too small for a double, which is 0.
+TEST(TrackingFile, ReadsWhatWhiteSpaceSeparatedConversionsRead) {
+    TempFolder folder;
+    const std::string path = folder.file("t.txt");
+    const std::string lines = "\nnPlayers\t2\n3\t1\t2\t3\t4\t5\t6\t1\n7\t1\t2\t0\t4\t5\t6\t1\n";
+    const std::string good = header(2) + lines + emptyBlocks(1);
+    std::string oneLine = good;
+    for (char& c : oneLine)
+        if (c == '\n') c = ' ';
+    const std::string cases[] = {
+        good,
+        "\xEF\xBB\xBF" + good,
+        oneLine,
+        header(2) + "\nnPlayers\t2\n3\t1\t2\t3\n4\t5\t6\t1\n7\t1\n2\t0\t4\t5\t6\t1\n" +
+            emptyBlocks(1),
+        good + "\nnPlayers\t5\nnotes: anything at all",
+        header(2) + "\nnPlayers\t2\n3\t1\t2\t3\t4\t5\t6\t1\n7\t1\t2\t1e-400\t4\t5\t6\t1\n" +
+            emptyBlocks(1),
+    };
+    Tracks reference;
+    writeFile(path, good);
+    ASSERT_EQ(load(reference, path, 2), 1);
+    ASSERT_EQ(reference.snapshot().size(), 2u);
+    for (const std::string& text : cases) {
+        writeFile(path, text);
+        Tracks tracks;
+        std::string console;
+        EXPECT_EQ(load(tracks, path, 2, &console), 1) << text << console;
+        EXPECT_EQ(tracks.snapshot(), reference.snapshot()) << text;
+    }
 }
 
 TEST(TrackingFile, KeysOutsideTheVideoOrTheTeamsAreSkipped) {
