@@ -148,7 +148,11 @@ int writeGroundTruthFile(const std::string& path, const DemoMatch& match) {
     Registration registration;
     registration.homographies = records.data();
     registration.count = frameCount;
-    return saveTracking(path.c_str(), truth.tracks, frameCount, height, &registration) == 1 ? 1 : 0;
+    std::printf("generating the demo match's ground truth: %d frames in %s\n", frameCount,
+                path.c_str());
+    const int written =
+        writeTracking(path.c_str(), truth.tracks, frameCount, height, &registration);
+    return written == 1 ? 1 : 0;
 }
 
 int writeDemoVideo(const std::string& path, const DemoMatch& match) {

@@ -119,6 +119,11 @@ void writeTracks(OutputFile* out, PlayerTrack* tracks, int nFrames, int videoHei
 int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
                  const Registration* registration) {
     std::printf("save %d frames data in %s\n", nFrames, fileName);
+    return writeTracking(fileName, tracks, nFrames, videoHeight, registration);
+}
+
+int writeTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
+                  const Registration* registration) {
     if (nFrames < 0) nFrames = 0;
     OutputFile out;
     if (!openOutput(&out, fileName)) return 0;

@@ -34,6 +34,10 @@ struct FrameSample {
 // fails.
 int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
                  const Registration* registration);
+// saveTracking without its "save ..." line, for programs that write a tracking file
+// the user did not ask to save.
+int writeTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
+                  const Registration* registration);
 
 // Reads fileName and, when the whole file converts, replaces the keys of the
 // PLAYER_COUNT tracks by the file's key lines (interpolated lines are dropped). The

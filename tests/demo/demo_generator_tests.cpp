@@ -75,7 +75,15 @@ TEST(DemoGenerator, WritesTheSameFilesOnEveryRun) {
     ScratchFolder first, second, other;
     DemoSettings settings;
     settings.frameCount = 60;
+    testing::internal::CaptureStdout();
     ASSERT_TRUE(generateDemo(first.path, settings, false));
+    // The console says what is generated, not that the user saved something.
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(console.find("save "), std::string::npos) << console;
+    EXPECT_NE(console.find("generating the demo match's ground truth: 60 frames in " +
+                           first.file(DEMO_GROUND_TRUTH_NAME)),
+              std::string::npos)
+        << console;
     ASSERT_TRUE(generateDemo(second.path, settings, false));
     for (const char* name : {DEMO_REGISTRATION_NAME, DEMO_GROUND_TRUTH_NAME}) {
         const std::string a = readWholeFile(first.file(name));

@@ -101,7 +101,9 @@ TEST_F(ImageFileTest, NoThresholdKeepsTheFileChannels) {
 }
 
 TEST_F(ImageFileTest, MissingFileReportsNotLoadedWithEmptyOutputs) {
+    ::testing::internal::CaptureStderr();
     const Loaded out = load("/textures/missing.png", 50);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the outcome says it all
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.console, "name: /textures/missing.png not loaded!\n");
     EXPECT_EQ(out.pixels, nullptr);
