@@ -77,7 +77,7 @@ bool perTickStep(AppState* s) {
         clearFlags(timeline, OBJ_PLAYING);
         return true;
     }
-    setPanelPixels(&s->videoPanel, const_cast<unsigned char*>(s->video.frameImage));
+    setPanelPixels(&s->videoPanel, s->video.frameImage);
     playStep(&timeline->frames, timeline->flags);
     return true;
 }
@@ -129,7 +129,7 @@ void restart(int byClock) {
     if (isPlaying(&app.timeline)) playPause(&app);
     seekVideo(&app.video, 0);
     rewindFrames(&app.timeline.frames);
-    setPanelPixels(&app.videoPanel, const_cast<unsigned char*>(app.video.frameImage));
+    setPanelPixels(&app.videoPanel, app.video.frameImage);
     figures = Figures();
     figures.byClock = byClock != 0;
     playPause(&app);
@@ -175,7 +175,7 @@ void stopMeasuring(int last) {
 
 // Plays one clip both ways in this process; returns the exit code.
 int playClip(const std::string& clip, int argc, char** argv) {
-    if (!openVideo(&app.video, clip.c_str(), FRAME_PIXEL_FORMAT)) {
+    if (!openVideo(&app.video, clip.c_str(), VIDEO_FRAME_BGR)) {
         std::fprintf(stderr, "cannot open %s\n", clip.c_str());
         return 1;
     }

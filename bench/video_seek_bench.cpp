@@ -32,7 +32,6 @@
 
 namespace {
 
-constexpr int GL_BGR_FORMAT = 0x80E0;
 constexpr int WALK_STEPS = 100;
 constexpr int WALK_FROM = 1000;
 constexpr int JUMPS = 40;
@@ -93,7 +92,7 @@ bool openQuietly(VideoSource* source, const std::string& path, bool prefetch) {
     const int saved = dup(1);
     const int devnull = open("/dev/null", O_WRONLY);
     dup2(devnull, 1);
-    const int opened = openVideo(source, path.c_str(), GL_BGR_FORMAT);
+    const int opened = openVideo(source, path.c_str(), VIDEO_FRAME_BGR);
     fflush(stdout);
     dup2(saved, 1);
     close(saved);

@@ -48,7 +48,7 @@ bool playbackStep(AppState* state, double nowSeconds) {
     readFrameAhead(&state->video, target);
     if (state->video.frameImage != nullptr) {
         // The source reads into one buffer of its own; the panel only uploads it.
-        setPanelPixels(&state->videoPanel, const_cast<unsigned char*>(state->video.frameImage));
+        setPanelPixels(&state->videoPanel, state->video.frameImage);
         setCurrentFrame(&timeline->frames, timeline->flags, target);
         clockShowed(&state->playback, timeline->frames.currentFrame);
     } else {

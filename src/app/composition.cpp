@@ -254,11 +254,13 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
 
     const Rect& video = l.videoPanel;
     createVideoView(&s->videoPanel, video.x, video.y, video.w, video.h, "video", 0, &s->scene);
-    // The source reads each frame into the same buffer: the texture is uploaded
-    // again at the first draw after each read, not at every redraw.
-    setDefaultTexture(&s->videoPanel, const_cast<unsigned char*>(s->video.frameImage),
-                      s->video.videoWidth, s->video.videoHeight, s->video.nChannels,
-                      s->video.framePixelFormat, TEXTURE_STREAMED);
+    // The source reads each frame into the same buffer, in the format the texture
+    // reads: the texture is uploaded again at the first draw after each read, not at
+    // every redraw.
+    static_assert(VIDEO_FRAME_BGR == TEXTURE_BGR, "video frames and textures agree on BGR");
+    setDefaultTexture(&s->videoPanel, s->video.frameImage, s->video.videoWidth,
+                      s->video.videoHeight, s->video.nChannels, s->video.framePixelFormat,
+                      TEXTURE_STREAMED);
     s->videoPanel.texture.pixelsVersion = &s->video.frameSerial;
     clearFlags(&s->videoPanel, OBJ_CACHED);
     // Shrunk (a display scale below 1, now or after a resize), each panel pixel blends

@@ -27,7 +27,7 @@ void prepareScene(AppState* state) {
 }
 
 int runSetup(const CommandLine& names) {
-    if (!openVideo(&app.video, names.videoFileName, FRAME_PIXEL_FORMAT)) exitAfterPrompt(stdout);
+    if (!openVideo(&app.video, names.videoFileName, VIDEO_FRAME_BGR)) exitAfterPrompt(stdout);
 
     // The command line has checked that both names fit the state's buffers.
     std::strcpy(app.saveFileName, names.saveFileName);

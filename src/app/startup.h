@@ -8,8 +8,7 @@
 
 struct AppState;
 
-constexpr int FRAME_PIXEL_FORMAT = 0x80E0;  // GL_BGR: frames are handed on as B, G, R bytes
-constexpr int STARTUP_FAILURE_EXIT = -1;    // shown as 255 by the shell
+constexpr int STARTUP_FAILURE_EXIT = -1;  // shown as 255 by the shell
 
 // Prints "PRESS ENTER TO EXIT" to `stream`, waits for one character on
 // standard input and ends the process with STARTUP_FAILURE_EXIT.

@@ -21,6 +21,11 @@ constexpr int VIDEO_FILE_NAME_SIZE = 512;  // bytes of videoFileName, terminator
 
 struct CaptureState;  // demuxer, decoder, frame index and cache; private to the source
 
+// The frames' pixel format as an OpenGL enum (GL_BGR), the one start-up asks for:
+// blue, green, red bytes. The video knows no GL; the texture that shows the frames
+// reads the value.
+constexpr int VIDEO_FRAME_BGR = 0x80E0;
+
 struct VideoSource {
     char videoFileName[VIDEO_FILE_NAME_SIZE] = {};  // the file opened, the main window's title
     CaptureState* capture = nullptr;                // owned, null while closed

@@ -67,12 +67,12 @@ void createNextButton(Button* button, int x, int y, int w, int h, const char* na
     button->init = initNextButton;
 }
 
-void setPressTexture(Button* button, unsigned char* pixels, int width, int height,
+void setPressTexture(Button* button, const unsigned char* pixels, int width, int height,
                      int bytesPerPixel, int format, int updateFlags) {
     createTexture(&button->pressTexture, pixels, width, height, bytesPerPixel, format, updateFlags);
 }
 
-void setRollOverTexture(Button* button, unsigned char* pixels, int width, int height,
+void setRollOverTexture(Button* button, const unsigned char* pixels, int width, int height,
                         int bytesPerPixel, int format, int updateFlags) {
     createTexture(&button->rollOverTexture, pixels, width, height, bytesPerPixel, format,
                   updateFlags);

@@ -36,9 +36,9 @@ void createNextButton(Button* button, int x, int y, int w, int h, const char* na
 
 // createTexture on one look's texture; call while the button's window is current
 // and before its lists are built (the default look: setDefaultTexture).
-void setPressTexture(Button* button, unsigned char* pixels, int width, int height,
+void setPressTexture(Button* button, const unsigned char* pixels, int width, int height,
                      int bytesPerPixel, int format, int updateFlags);
-void setRollOverTexture(Button* button, unsigned char* pixels, int width, int height,
+void setRollOverTexture(Button* button, const unsigned char* pixels, int width, int height,
                         int bytesPerPixel, int format, int updateFlags);
 
 // The look that state flags select: pressed when OBJ_PRESSED, roll-over when

@@ -11,7 +11,7 @@ void createPanel(Panel* panel, int x, int y, int w, int h, const char* name, int
     panel->displayList = 0;
 }
 
-int setPanelPixels(Panel* panel, unsigned char* pixels) {
+int setPanelPixels(Panel* panel, const unsigned char* pixels) {
     if (pixels == nullptr) return 0;
     panel->texture.pixels = pixels;
     return 1;

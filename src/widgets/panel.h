@@ -11,7 +11,7 @@ struct Panel : TexturedObject {
 void createPanel(Panel* panel, int x, int y, int w, int h, const char* name, int level);
 // Replaces texture.pixels (a streamed texture shows them at its next draw).
 // Returns 1, or 0 without a change when pixels is null.
-int setPanelPixels(Panel* panel, unsigned char* pixels);
+int setPanelPixels(Panel* panel, const unsigned char* pixels);
 
 // Init callback: compiles drawPanel into displayList once, when the texture has
 // pixels; 1 when it did, else 0.

@@ -20,20 +20,20 @@ void createPlayPauseButton(SwitchButton* button, int x, int y, int w, int h, con
     button->init = initPlayPauseButton;
 }
 
-void setSwitchDefaultTexture(SwitchButton* button, unsigned char* pixels, int width, int height,
-                             int bytesPerPixel, int format, int updateFlags) {
+void setSwitchDefaultTexture(SwitchButton* button, const unsigned char* pixels, int width,
+                             int height, int bytesPerPixel, int format, int updateFlags) {
     createTexture(&button->switchDefaultTexture, pixels, width, height, bytesPerPixel, format,
                   updateFlags);
 }
 
-void setSwitchPressTexture(SwitchButton* button, unsigned char* pixels, int width, int height,
+void setSwitchPressTexture(SwitchButton* button, const unsigned char* pixels, int width, int height,
                            int bytesPerPixel, int format, int updateFlags) {
     createTexture(&button->switchPressTexture, pixels, width, height, bytesPerPixel, format,
                   updateFlags);
 }
 
-void setSwitchRollOverTexture(SwitchButton* button, unsigned char* pixels, int width, int height,
-                              int bytesPerPixel, int format, int updateFlags) {
+void setSwitchRollOverTexture(SwitchButton* button, const unsigned char* pixels, int width,
+                              int height, int bytesPerPixel, int format, int updateFlags) {
     createTexture(&button->switchRollOverTexture, pixels, width, height, bytesPerPixel, format,
                   updateFlags);
 }

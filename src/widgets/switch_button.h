@@ -22,12 +22,12 @@ void createPlayPauseButton(SwitchButton* button, int x, int y, int w, int h, con
 
 // createTexture on one on-state texture; call while the button's window is
 // current and before its lists are built.
-void setSwitchDefaultTexture(SwitchButton* button, unsigned char* pixels, int width, int height,
-                             int bytesPerPixel, int format, int updateFlags);
-void setSwitchPressTexture(SwitchButton* button, unsigned char* pixels, int width, int height,
+void setSwitchDefaultTexture(SwitchButton* button, const unsigned char* pixels, int width,
+                             int height, int bytesPerPixel, int format, int updateFlags);
+void setSwitchPressTexture(SwitchButton* button, const unsigned char* pixels, int width, int height,
                            int bytesPerPixel, int format, int updateFlags);
-void setSwitchRollOverTexture(SwitchButton* button, unsigned char* pixels, int width, int height,
-                              int bytesPerPixel, int format, int updateFlags);
+void setSwitchRollOverTexture(SwitchButton* button, const unsigned char* pixels, int width,
+                              int height, int bytesPerPixel, int format, int updateFlags);
 
 // The list triple a switch draws from: when OBJ_TEXTURED is set and all six
 // textures were created, the texture lists of its state, else the plain lists

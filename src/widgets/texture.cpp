@@ -94,7 +94,7 @@ int formatBytesPerPixel(int format) {
     }
 }
 
-int prepareTexture(Texture* texture, unsigned char* pixels, int width, int height,
+int prepareTexture(Texture* texture, const unsigned char* pixels, int width, int height,
                    int bytesPerPixel, int format, int updateFlags) {
     resetTexture(texture);
     texture->format = format;
@@ -134,7 +134,7 @@ int resetTexture(Texture* texture) {
     return 0;
 }
 
-void createTexture(Texture* texture, unsigned char* pixels, int width, int height,
+void createTexture(Texture* texture, const unsigned char* pixels, int width, int height,
                    int bytesPerPixel, int format, int updateFlags) {
     prepareTexture(texture, pixels, width, height, bytesPerPixel, format, updateFlags);
     GLint maxSize = 0;

@@ -12,7 +12,8 @@ constexpr int TEXTURE_STREAMED = 2;  // pixels are uploaded again at every draw
 constexpr int TEXTURE_MAX_SIZE = 1 << 30;  // larger sizes have no power-of-two storage
 
 struct Texture {
-    unsigned char* pixels = nullptr;   // image to upload, rows bottom-up; not owned; may be null
+    // The image to upload, rows bottom-up; not owned; may be null.
+    const unsigned char* pixels = nullptr;
     int width = 0;                     // image width in pixels
     int height = 0;                    // image height in pixels
     int bytesPerPixel = 0;             // bytes per pixel of pixels (3 or 4)
@@ -44,7 +45,7 @@ int formatBytesPerPixel(int format);
 // refused with a message on standard error: the texture then keeps no pixels, has
 // zero sizes and is 1 x 1 (format TEXTURE_BGRA when the given one was unknown).
 // Returns 1 when accepted (also without pixels), 0 when refused.
-int prepareTexture(Texture* texture, unsigned char* pixels, int width, int height,
+int prepareTexture(Texture* texture, const unsigned char* pixels, int width, int height,
                    int bytesPerPixel, int format, int updateFlags);
 
 // Puts texture into the reset state: all zero or null, texWidth = texHeight = 1,
@@ -52,7 +53,7 @@ int prepareTexture(Texture* texture, unsigned char* pixels, int width, int heigh
 int resetTexture(Texture* texture);
 // Fills texture (prepareTexture) and creates its OpenGL texture in the current
 // context: zero-filled power-of-two storage with the image in its lower-left corner.
-void createTexture(Texture* texture, unsigned char* pixels, int width, int height,
+void createTexture(Texture* texture, const unsigned char* pixels, int width, int height,
                    int bytesPerPixel, int format, int updateFlags);
 // Draws the texture on the unit square at z = 0, blended; re-uploads streamed
 // pixels first. Returns textureId, or 0 (drawing nothing) when not created.

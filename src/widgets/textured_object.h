@@ -11,5 +11,5 @@ struct TexturedObject : InterfaceObject {
 };
 
 // createTexture on object->texture with these arguments, in the current window.
-void setDefaultTexture(TexturedObject* object, unsigned char* pixels, int width, int height,
+void setDefaultTexture(TexturedObject* object, const unsigned char* pixels, int width, int height,
                        int bytesPerPixel, int format, int updateFlags);

@@ -24,8 +24,7 @@ namespace {
 
 constexpr int CLIP_FRAMES = 6;
 constexpr int CLIP_W = 64, CLIP_H = 48;
-constexpr int WINDOW_H = 554;  // the test window's height, for GLUT's downward y
-constexpr int VIDEO_FORMAT = 0x80E0;
+constexpr int WINDOW_H = 554;        // the test window's height, for GLUT's downward y
 constexpr double PERIOD = 1.0 / 25;  // seconds per frame of the clip
 
 std::string folder;
@@ -63,7 +62,7 @@ class Commands : public ::testing::Test {
     // The state as composition leaves it, without textures or windows.
     void SetUp() override {
         releaseVideo(&app.video);
-        ASSERT_EQ(openVideo(&app.video, clip.c_str(), VIDEO_FORMAT), 1);
+        ASSERT_EQ(openVideo(&app.video, clip.c_str(), VIDEO_FRAME_BGR), 1);
         ASSERT_EQ(app.video.nFrames, CLIP_FRAMES);
         for (PlayerTrack& track : app.tracks) {
             clearTrack(&track);
@@ -96,7 +95,7 @@ class Commands : public ::testing::Test {
         app.scene.frames = &app.timeline.frames;
         createPlayPauseButton(&app.playButton, 300, 8, 36, 32, ">", 0);
         createVideoView(&app.videoPanel, 2, 71, CLIP_W, CLIP_H, "video", 0, &app.scene);
-        setPanelPixels(&app.videoPanel, const_cast<unsigned char*>(app.video.frameImage));
+        setPanelPixels(&app.videoPanel, app.video.frameImage);
         const Rect& f = layout.modifyFeetSwitch;
         createSwitchButton(&app.modifyFeetSwitch, f.x, f.y, f.w, f.h, "modify feet", 0);
         const Rect& r = layout.modifyRectSwitch;

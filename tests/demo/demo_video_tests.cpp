@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int GL_BGR_FORMAT = 0x80E0;
-
 // The whole built-in clip takes a while to render; under the sanitizers, whose code
 // runs many times slower, a shorter clip of the same match stands in for it.
 #if defined(__SANITIZE_ADDRESS__)
@@ -82,7 +80,7 @@ TEST(DemoVideo, OpensWithTheAnnouncedSizeAndFrameCount) {
     OpenedSource opened;
     testing::internal::CaptureStdout();
     const int result =
-        openVideo(&opened.source, demo.folder.file(DEMO_VIDEO_NAME).c_str(), GL_BGR_FORMAT);
+        openVideo(&opened.source, demo.folder.file(DEMO_VIDEO_NAME).c_str(), VIDEO_FRAME_BGR);
     testing::internal::GetCapturedStdout();
     ASSERT_EQ(result, 1);
     EXPECT_EQ(opened.source.videoWidth, DEMO_WIDTH);
@@ -98,7 +96,7 @@ TEST(DemoVideo, SeeksLandOnTheFrameAskedFor) {
     OpenedSource opened;
     testing::internal::CaptureStdout();
     const int result =
-        openVideo(&opened.source, demo.folder.file(DEMO_VIDEO_NAME).c_str(), GL_BGR_FORMAT);
+        openVideo(&opened.source, demo.folder.file(DEMO_VIDEO_NAME).c_str(), VIDEO_FRAME_BGR);
     testing::internal::GetCapturedStdout();
     ASSERT_EQ(result, 1);
     for (int frame : framesToSeek()) {

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int GL_BGR_FORMAT = 0x80E0;
-
 struct Clip {
     std::string path;
     std::vector<int> truth;  // code of every frame, as the ffmpeg program decodes them
@@ -71,14 +69,14 @@ int frameCode(const VideoSource& source) {
 
 int openQuietly(VideoSource* source, const std::string& path) {
     testing::internal::CaptureStdout();
-    const int opened = openVideo(source, path.c_str(), GL_BGR_FORMAT);
+    const int opened = openVideo(source, path.c_str(), VIDEO_FRAME_BGR);
     testing::internal::GetCapturedStdout();
     return opened;
 }
 
 std::string openTalking(VideoSource* source, const std::string& path, int* opened) {
     testing::internal::CaptureStdout();
-    *opened = openVideo(source, path.c_str(), GL_BGR_FORMAT);
+    *opened = openVideo(source, path.c_str(), VIDEO_FRAME_BGR);
     return testing::internal::GetCapturedStdout();
 }
 
@@ -235,7 +233,7 @@ TEST(OpenVideo, PrintsTheOpenedAndSizeLines) {
     EXPECT_EQ(said,
               "video file " + made.path + " opened\nw: 160 h:120 nFrames: 120 nChannels: 3 \n");
     EXPECT_STREQ(video.source.videoFileName, made.path.c_str());
-    EXPECT_EQ(video.source.framePixelFormat, GL_BGR_FORMAT);
+    EXPECT_EQ(video.source.framePixelFormat, VIDEO_FRAME_BGR);
 }
 
 TEST(OpenVideo, SaysSoWhenTheReportedFrameCountIsWrong) {

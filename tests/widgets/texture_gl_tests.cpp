@@ -21,7 +21,7 @@ class TextureGlTest : public ::testing::Test {
     void TearDown() override {
         for (Texture& texture : made_) delete[] texture.storage;
     }
-    Texture& make(unsigned char* pixels, int width, int height, int bytesPerPixel, int format,
+    Texture& make(const unsigned char* pixels, int width, int height, int bytesPerPixel, int format,
                   int updateFlags) {
         made_.emplace_back();
         createTexture(&made_.back(), pixels, width, height, bytesPerPixel, format, updateFlags);
