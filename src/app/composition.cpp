@@ -35,33 +35,26 @@ constexpr int HELP_SPACING = 2;              // pixels below each help line
 constexpr int HELP_LEVEL = 1;
 constexpr int SHORTCUTS_LEVEL = 2;  // the last child of the main window: drawn over everything
 
-// A picture as loaded: rows bottom-up, kept for the whole run (panels read it again
-// when they build their lists).
-struct Picture {
-    unsigned char* pixels = nullptr;
-    int w = 0, h = 0, channels = 0;
-};
-
 int missingPictures = 0;
 const char* artworkDirectory = "";
 
-Picture loadPicture(const char* name, int alphaThreshold) {
+// The pictures are kept for the whole run: textures do not own their pixels, and
+// panels read them again when they build their lists.
+Image loadPicture(const char* name, int alphaThreshold) {
     char path[IMAGE_PATH_SIZE];
     std::snprintf(path, sizeof path, "/textures/%s.png", name);
-    Picture picture;
-    if (!loadImageFile(path, artworkDirectory, &picture.pixels, &picture.w, &picture.h,
-                       &picture.channels, alphaThreshold))
-        ++missingPictures;
+    Image picture = loadImageFile(path, artworkDirectory, alphaThreshold);
+    if (picture.pixels == nullptr) ++missingPictures;
     return picture;
 }
 
-PictureSize sizeOf(const Picture& picture) {
-    return PictureSize{picture.w, picture.h};
+PictureSize sizeOf(const Image& picture) {
+    return PictureSize{picture.width, picture.height};
 }
 
 // The upload format that matches the picture's bytes; a missing picture takes the
 // format its kind would have.
-int formatOf(const Picture& picture, int expected) {
+int formatOf(const Image& picture, int expected) {
     if (picture.channels == 4) return TEXTURE_BGRA;
     if (picture.channels == 3) return TEXTURE_BGR;
     return expected;
@@ -69,8 +62,8 @@ int formatOf(const Picture& picture, int expected) {
 
 // The three looks of a button (off state) and, for switches, the three of its on state.
 struct ButtonPictures {
-    Picture look[BUTTON_LOOKS];
-    Picture switchLook[BUTTON_LOOKS];
+    Image look[BUTTON_LOOKS];
+    Image switchLook[BUTTON_LOOKS];
 };
 
 ButtonPictures loadButtonPictures(const char* offName, const char* onName, int threshold) {
@@ -93,10 +86,10 @@ ButtonPictures loadButtonPictures(const char* offName, const char* onName, int t
 // Every picture the windows show, loaded before any window exists because the
 // sizes decide the layout.
 struct Artwork {
-    Picture buttonBar;
+    Image buttonBar;
     ButtonPictures play, previousFrame, nextFrame, previousKey, nextKey;
     ButtonPictures load, save, deleteKey, modifyFeet, modifyRect;
-    Picture smallField, field, field3D;
+    Image smallField, field, field3D;
     ButtonPictures players[PLAYER_COUNT];
 };
 
@@ -149,8 +142,8 @@ LayoutInput layoutInputOf(const Artwork& art, const VideoSource& video) {
     return in;
 }
 
-void setTexture(Texture* texture, const Picture& picture, int expectedFormat, int updateFlags) {
-    createTexture(texture, picture.pixels, picture.w, picture.h, picture.channels,
+void setTexture(Texture* texture, const Image& picture, int expectedFormat, int updateFlags) {
+    createTexture(texture, picture.pixels.get(), picture.width, picture.height, picture.channels,
                   formatOf(picture, expectedFormat), updateFlags);
 }
 
@@ -195,7 +188,7 @@ void createToolWindow(const Rect& r, const char* title, WindowReshapeCallback re
 // A view of the scene over its field picture, added to the current window; the picture
 // becomes its texture there.
 void makeSceneView(AppState* s, View* view, const Rect& r, const char* name,
-                   DisplayCallback display, Texture* texture, const Picture& picture) {
+                   DisplayCallback display, Texture* texture, const Image& picture) {
     setTexture(texture, picture, TEXTURE_BGR, TEXTURE_STATIC);
     createView(view, r.x, r.y, r.w, r.h, name, 0);
     setViewBackground(view, 0, 0, 0, 0);
@@ -212,8 +205,9 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
 
     createPanel(&s->buttonBar, l.buttonBar.x, l.buttonBar.y, l.buttonBar.w, l.buttonBar.h,
                 "button bar", 0);
-    setDefaultTexture(&s->buttonBar, art.buttonBar.pixels, art.buttonBar.w, art.buttonBar.h,
-                      art.buttonBar.channels, formatOf(art.buttonBar, TEXTURE_BGR), 0);
+    setDefaultTexture(&s->buttonBar, art.buttonBar.pixels.get(), art.buttonBar.width,
+                      art.buttonBar.height, art.buttonBar.channels,
+                      formatOf(art.buttonBar, TEXTURE_BGR), 0);
     addToCurrentWindow(&s->buttonBar);
 
     const Rect& play = l.playButton;

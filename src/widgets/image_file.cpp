@@ -22,14 +22,11 @@ constexpr size_t kSignatureBytes = 8;
 
 // The reason, when there is one, follows the outcome on standard error, after the
 // "name: " line is complete.
-int failLoad(unsigned char** outPixels, int* outWidth, int* outHeight, int* outChannels,
-             const std::string& reason) {
-    *outPixels = nullptr;
-    *outWidth = *outHeight = *outChannels = 0;
+Image failLoad(const std::string& reason) {
     std::printf("not loaded!\n");
     std::fflush(stdout);
     if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
-    return 0;
+    return Image();
 }
 
 // One decoding: libpng's structures, the file and the decoded rows, released
@@ -127,24 +124,22 @@ bool readPng(const std::string& path, PngReader& reader, std::string& reason) {
 
 }  // namespace
 
-int loadImageFile(const char* name, const char* directory, unsigned char** outPixels, int* outWidth,
-                  int* outHeight, int* outChannels, int alphaThreshold) {
+Image loadImageFile(const char* name, const char* directory, int alphaThreshold) {
     if (name == nullptr) name = "";
     std::printf("name: %s ", name);
 
     std::string path = directory != nullptr ? directory : "";
     path += name;
     if (path.size() >= static_cast<size_t>(IMAGE_PATH_SIZE)) {
-        return failLoad(outPixels, outWidth, outHeight, outChannels,
-                        std::string(name) + ": the path is longer than " +
-                            std::to_string(IMAGE_PATH_SIZE - 1) + " bytes");
+        return failLoad(std::string(name) + ": the path is longer than " +
+                        std::to_string(IMAGE_PATH_SIZE - 1) + " bytes");
     }
 
     std::string reason;
     PngReader image;
     if (!readPng(path, image, reason)) {
         if (!reason.empty()) reason = std::string(name) + ": " + reason;
-        return failLoad(outPixels, outWidth, outHeight, outChannels, reason);
+        return failLoad(reason);
     }
 
     const int width = static_cast<int>(image.width);
@@ -157,10 +152,10 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
     const int channels = alphaThreshold > 0 && !ownAlpha ? ownChannels + 1 : ownChannels;
 
     const size_t size = static_cast<size_t>(width) * height * channels;
-    unsigned char* pixels = new (std::nothrow) unsigned char[size];
-    if (pixels == nullptr) {
-        return failLoad(outPixels, outWidth, outHeight, outChannels,
-                        std::string(name) + ": no memory for the pixels");
+    Image loaded;
+    loaded.pixels.reset(new (std::nothrow) unsigned char[size]);
+    if (loaded.pixels == nullptr) {
+        return failLoad(std::string(name) + ": no memory for the pixels");
     }
 
     // Rows are copied bottom-up, which flips the picture for OpenGL without a
@@ -168,7 +163,7 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
     for (int row = 0; row < height; ++row) {
         const unsigned char* source =
             image.rows.get() + static_cast<size_t>(height - 1 - row) * width * ownChannels;
-        unsigned char* target = pixels + static_cast<size_t>(row) * width * channels;
+        unsigned char* target = loaded.pixels.get() + static_cast<size_t>(row) * width * channels;
         for (int column = 0; column < width; ++column) {
             double sum = 0.0;
             for (int k = 0; k < ownChannels; ++k) {
@@ -186,10 +181,9 @@ int loadImageFile(const char* name, const char* directory, unsigned char** outPi
         }
     }
 
-    *outPixels = pixels;
-    *outWidth = width;
-    *outHeight = height;
-    *outChannels = channels;
+    loaded.width = width;
+    loaded.height = height;
+    loaded.channels = channels;
     std::printf("w: %d h: %d f: %d\n", width, height, channels);
-    return 1;
+    return loaded;
 }

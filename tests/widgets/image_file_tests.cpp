@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <memory>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <string>
@@ -15,10 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Loaded {
-    int result = -1;
-    std::unique_ptr<unsigned char[]> pixels;
-    int width = -1, height = -1, channels = -1;
+struct Loaded : Image {
     std::string console;
 
     // Byte k of the pixel at (row, column), row 0 being the bottom row.
@@ -45,13 +41,11 @@ class ImageFileTest : public ::testing::Test {
 
     Loaded load(const std::string& name, int threshold, const char* directory = nullptr) {
         Loaded out;
-        unsigned char* pixels = reinterpret_cast<unsigned char*>(1);
         const std::string folder = dir_.string();
         ::testing::internal::CaptureStdout();
-        out.result = loadImageFile(name.c_str(), directory ? directory : folder.c_str(), &pixels,
-                                   &out.width, &out.height, &out.channels, threshold);
+        static_cast<Image&>(out) =
+            loadImageFile(name.c_str(), directory ? directory : folder.c_str(), threshold);
         out.console = ::testing::internal::GetCapturedStdout();
-        out.pixels.reset(pixels);
         return out;
     }
 
@@ -71,7 +65,7 @@ cv::Mat markedPicture() {
 
 TEST_F(ImageFileTest, ThresholdAddsBrightnessAlphaToFlippedBgrPixels) {
     const Loaded out = load(write("marked.png", markedPicture()), 50);
-    ASSERT_EQ(out.result, 1);
+    ASSERT_TRUE(out.pixels);
     EXPECT_EQ(out.console, "name: /textures/marked.png w: 64 h: 32 f: 4\n");
     EXPECT_EQ(out.width, 64);
     EXPECT_EQ(out.height, 32);
@@ -92,7 +86,7 @@ TEST_F(ImageFileTest, ThresholdAddsBrightnessAlphaToFlippedBgrPixels) {
 
 TEST_F(ImageFileTest, NoThresholdKeepsTheFileChannels) {
     const Loaded out = load(write("marked.png", markedPicture()), 0);
-    ASSERT_EQ(out.result, 1);
+    ASSERT_TRUE(out.pixels);
     EXPECT_EQ(out.console, "name: /textures/marked.png w: 64 h: 32 f: 3\n");
     EXPECT_EQ(out.channels, 3);
     EXPECT_EQ(out.at(31, 0, 0), 10);
@@ -104,7 +98,7 @@ TEST_F(ImageFileTest, MissingFileReportsNotLoadedWithEmptyOutputs) {
     ::testing::internal::CaptureStderr();
     const Loaded out = load("/textures/missing.png", 50);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the outcome says it all
-    EXPECT_EQ(out.result, 0);
+    EXPECT_FALSE(out.pixels);
     EXPECT_EQ(out.console, "name: /textures/missing.png not loaded!\n");
     EXPECT_EQ(out.pixels, nullptr);
     EXPECT_EQ(out.width, 0);
@@ -114,15 +108,10 @@ TEST_F(ImageFileTest, MissingFileReportsNotLoadedWithEmptyOutputs) {
 
 TEST_F(ImageFileTest, NullDirectoryUsesTheNameAsWholePath) {
     const std::string whole = dir_.string() + write("whole.png", markedPicture());
-    Loaded out;
-    unsigned char* pixels = nullptr;
     ::testing::internal::CaptureStdout();
-    out.result =
-        loadImageFile(whole.c_str(), nullptr, &pixels, &out.width, &out.height, &out.channels, 0);
-    out.console = ::testing::internal::GetCapturedStdout();
-    out.pixels.reset(pixels);
-    EXPECT_EQ(out.result, 1);
-    EXPECT_EQ(out.console, "name: " + whole + " w: 64 h: 32 f: 3\n");
+    const Image out = loadImageFile(whole.c_str(), nullptr, 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "name: " + whole + " w: 64 h: 32 f: 3\n");
+    EXPECT_TRUE(out.pixels);
 }
 
 TEST_F(ImageFileTest, PathMustFitItsBuffer) {
@@ -137,15 +126,15 @@ TEST_F(ImageFileTest, PathMustFitItsBuffer) {
     ASSERT_EQ(folder.size() + steps.size() + tail.size(), size_t(IMAGE_PATH_SIZE - 1));
 
     const Loaded fits = load(steps + tail, 0);
-    EXPECT_EQ(fits.result, 1) << fits.console;
+    EXPECT_TRUE(fits.pixels) << fits.console;
 
     const Loaded tooLong = load("/" + steps + tail, 0);
-    EXPECT_EQ(tooLong.result, 0);
+    EXPECT_FALSE(tooLong.pixels);
     EXPECT_EQ(tooLong.pixels, nullptr);
     EXPECT_EQ(tooLong.console, "name: /" + steps + tail + " not loaded!\n");
 
     const Loaded farTooLong = load(std::string(5000, '/') + tail, 0);
-    EXPECT_EQ(farTooLong.result, 0);
+    EXPECT_FALSE(farTooLong.pixels);
 }
 
 TEST_F(ImageFileTest, GreyAndSixteenBitImagesBecomeEightBitBgr) {
@@ -153,7 +142,7 @@ TEST_F(ImageFileTest, GreyAndSixteenBitImagesBecomeEightBitBgr) {
     grey.at<uint8_t>(0, 0) = 120;
     grey.at<uint8_t>(3, 5) = 40;
     const Loaded g = load(write("grey.png", grey), 50);
-    ASSERT_EQ(g.result, 1);
+    ASSERT_TRUE(g.pixels);
     EXPECT_EQ(g.channels, 4);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(g.at(3, 0, k), 120);
     EXPECT_EQ(g.at(3, 0, 3), 255);
@@ -163,7 +152,7 @@ TEST_F(ImageFileTest, GreyAndSixteenBitImagesBecomeEightBitBgr) {
     cv::Mat deep(2, 3, CV_16UC3, cv::Scalar(0, 0, 0));
     deep.at<cv::Vec3w>(0, 0) = {65535, 257 * 51, 257 * 7};
     const Loaded d = load(write("deep.png", deep), 0);
-    ASSERT_EQ(d.result, 1);
+    ASSERT_TRUE(d.pixels);
     EXPECT_EQ(d.channels, 3);
     EXPECT_EQ(d.at(1, 0, 0), 255);
     EXPECT_EQ(d.at(1, 0, 1), 51);
@@ -178,14 +167,14 @@ TEST_F(ImageFileTest, OwnAlphaIsKeptAndLoweredByTheComputedOne) {
     const std::string name = write("alpha.png", image);
 
     const Loaded plain = load(name, 0);
-    ASSERT_EQ(plain.result, 1);
+    ASSERT_TRUE(plain.pixels);
     EXPECT_EQ(plain.channels, 4);
     EXPECT_EQ(plain.at(0, 0, 3), 100);
     EXPECT_EQ(plain.at(0, 1, 3), 255);
 
     // Four bytes per pixel still: one alpha byte that GL_BGRA can read.
     const Loaded computed = load(name, 50);
-    ASSERT_EQ(computed.result, 1);
+    ASSERT_TRUE(computed.pixels);
     EXPECT_EQ(computed.console, "name: " + name + " w: 3 h: 1 f: 4\n");
     EXPECT_EQ(computed.channels, 4);
     EXPECT_EQ(computed.at(0, 0, 3), 100);
@@ -201,7 +190,7 @@ TEST_F(ImageFileTest, UndecodableFileIsNotLoaded) {
     std::fputs("\x89PNG\r\n\x1a\n truncated", file);
     std::fclose(file);
     const Loaded out = load("/textures/bad.png", 50);
-    EXPECT_EQ(out.result, 0);
+    EXPECT_FALSE(out.pixels);
     EXPECT_EQ(out.console, "name: /textures/bad.png not loaded!\n");
 }
 
@@ -212,7 +201,7 @@ TEST_F(ImageFileTest, FilesThatAreNotPngAreNotLoaded) {
     ASSERT_TRUE(cv::imwrite(bmp.string(), markedPicture()));
     fs::rename(bmp, dir_ / "textures" / "bmp.png");
     const Loaded fromBmp = load("/textures/bmp.png", 0);
-    EXPECT_EQ(fromBmp.result, 0);
+    EXPECT_FALSE(fromBmp.pixels);
     EXPECT_EQ(fromBmp.console, "name: /textures/bmp.png not loaded!\n");
 
     FILE* file = std::fopen((dir_ / "textures" / "dicom.png").c_str(), "wb");
@@ -221,7 +210,7 @@ TEST_F(ImageFileTest, FilesThatAreNotPngAreNotLoaded) {
     std::fwrite(dicom.data(), 1, dicom.size(), file);
     std::fclose(file);
     const Loaded fromDicom = load("/textures/dicom.png", 50);
-    EXPECT_EQ(fromDicom.result, 0);
+    EXPECT_FALSE(fromDicom.pixels);
     EXPECT_EQ(fromDicom.console, "name: /textures/dicom.png not loaded!\n");
 }
 
