@@ -5,21 +5,18 @@
 #include "toolkit/event_dispatch.h"
 #include "tracking/video_overlay.h"
 #include "widgets/bitmap_font.h"
+#include "widgets/colour.h"
 
 namespace {
 
-struct Rgba {
-    float r, g, b, a;
-};
-
-constexpr Rgba DRAG_OUTLINE = {0.8f, 0.8f, 0.8f, 1.0f};
-constexpr Rgba DRAG_FILL = {0.7f, 0.7f, 0.7f, 0.4f};  // blended over the frame
-constexpr Rgba RECT_COLOUR = {0.2f, 1.0f, 0.2f, 1.0f};
-constexpr Rgba FEET_COLOUR = {0.9f, 0.1f, 0.9f, 1.0f};
-constexpr Rgba TRAIL_COLOUR = {0.9f, 0.9f, 0.1f, 1.0f};
-constexpr Rgba LABEL_BOX = {0.1f, 0.1f, 0.1f, 1.0f};
-constexpr Rgba O_SIDE_TEXT = {1.0f, 1.0f, 0.3f, 1.0f};
-constexpr Rgba D_SIDE_TEXT = {1.0f, 0.3f, 1.0f, 1.0f};
+constexpr Colour DRAG_OUTLINE = {0.8f, 0.8f, 0.8f};
+constexpr Colour DRAG_FILL = {0.7f, 0.7f, 0.7f, 0.4f};  // blended over the frame
+constexpr Colour RECT_COLOUR = {0.2f, 1.0f, 0.2f};
+constexpr Colour FEET_COLOUR = {0.9f, 0.1f, 0.9f};
+constexpr Colour TRAIL_COLOUR = {0.9f, 0.9f, 0.1f};
+constexpr Colour LABEL_BOX = {0.1f, 0.1f, 0.1f};
+constexpr Colour O_SIDE_TEXT = {1.0f, 1.0f, 0.3f};
+constexpr Colour D_SIDE_TEXT = {1.0f, 0.3f, 1.0f};
 
 constexpr double DRAG_OUTLINE_Z = 1.0;
 constexpr double DRAG_FILL_Z = 0.5;
@@ -34,10 +31,6 @@ constexpr float FEET_SIZE = 3.0f;
 constexpr double LABEL_BOX_BELOW = 1.0;   // box bottom below the label's y0
 constexpr double LABEL_BOX_ABOVE = 10.0;  // box top above y0
 constexpr double LABEL_TEXT_BELOW = 3.0;  // text origin below y0
-
-void setRgba(const Rgba& c) {
-    glColor4f(c.r, c.g, c.b, c.a);
-}
 
 // The drag in video pixels: the panel may show the video scaled.
 DragRect currentDrag(const VideoView* view) {
@@ -56,14 +49,14 @@ void dragCorners(const DragRect& d, double z) {
 }
 
 void drawDragRect(const DragRect& drag) {
-    setRgba(DRAG_OUTLINE);
+    setColour(DRAG_OUTLINE);
     glLineWidth(LINE_WIDTH);
     glBegin(GL_LINE_LOOP);
     dragCorners(drag, DRAG_OUTLINE_Z);
     glEnd();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    setRgba(DRAG_FILL);
+    setColour(DRAG_FILL);
     glBegin(GL_QUADS);
     dragCorners(drag, DRAG_FILL_Z);
     glEnd();
@@ -71,7 +64,7 @@ void drawDragRect(const DragRect& drag) {
 }
 
 void drawRect(const VideoRect& r) {
-    setRgba(RECT_COLOUR);
+    setColour(RECT_COLOUR);
     glBegin(GL_LINE_LOOP);
     glVertex3d(r.cx + r.halfWidth, r.cy + r.halfHeight, RECT_Z);
     glVertex3d(r.cx - r.halfWidth, r.cy + r.halfHeight, RECT_Z);
@@ -81,7 +74,7 @@ void drawRect(const VideoRect& r) {
 }
 
 void drawFeet(VideoPoint p) {
-    setRgba(FEET_COLOUR);
+    setColour(FEET_COLOUR);
     glPointSize(FEET_SIZE);
     glBegin(GL_POINTS);
     glVertex3d(p.x, p.y, FEET_Z);
@@ -89,7 +82,7 @@ void drawFeet(VideoPoint p) {
 }
 
 void drawTrailLine(VideoPoint a, VideoPoint b) {
-    setRgba(TRAIL_COLOUR);
+    setColour(TRAIL_COLOUR);
     glBegin(GL_LINES);
     glVertex3d(a.x, a.y, TRAIL_Z);
     glVertex3d(b.x, b.y, TRAIL_Z);
@@ -124,14 +117,14 @@ void drawLabels(const Scene* scene) {
         if (!videoLabel(scene, player, &label)) continue;
         const double left = label.x0, right = label.x0 + label.width;
         const double bottom = label.y0 - LABEL_BOX_BELOW, top = label.y0 + LABEL_BOX_ABOVE;
-        setRgba(LABEL_BOX);
+        setColour(LABEL_BOX);
         glBegin(GL_QUADS);
         glVertex3d(left, bottom, LABEL_Z);
         glVertex3d(right, bottom, LABEL_Z);
         glVertex3d(right, top, LABEL_Z);
         glVertex3d(left, top, LABEL_Z);
         glEnd();
-        setRgba(label.oSide ? O_SIDE_TEXT : D_SIDE_TEXT);
+        setColour(label.oSide ? O_SIDE_TEXT : D_SIDE_TEXT);
         drawText(label.text, static_cast<float>(label.x0),
                  static_cast<float>(label.y0 - LABEL_TEXT_BELOW),
                  static_cast<float>(scene->videoWidth), static_cast<float>(scene->videoHeight),

@@ -5,10 +5,10 @@
 
 namespace {
 
-constexpr TeamColour O_SIDE_COLOUR = {0.5, 0.5, 0.0};
-constexpr TeamColour O_SIDE_SELECTED_COLOUR = {1.0, 1.0, 0.3};
-constexpr TeamColour D_SIDE_COLOUR = {0.5, 0.0, 0.5};
-constexpr TeamColour D_SIDE_SELECTED_COLOUR = {1.0, 0.3, 1.0};
+constexpr Colour O_SIDE_COLOUR = {0.5f, 0.5f, 0.0f};
+constexpr Colour O_SIDE_SELECTED_COLOUR = {1.0f, 1.0f, 0.3f};
+constexpr Colour D_SIDE_COLOUR = {0.5f, 0.0f, 0.5f};
+constexpr Colour D_SIDE_SELECTED_COLOUR = {1.0f, 0.3f, 1.0f};
 
 constexpr float SELECTED_TRAIL_WIDTH = 2.0f;
 constexpr float TRAIL_WIDTH = 1.0f;
@@ -81,7 +81,7 @@ uint64_t mixDigest(uint64_t digest, uint64_t value) {
 
 }  // namespace
 
-TeamColour teamColour(int player, int selectedPlayer) {
+Colour teamColour(int player, int selectedPlayer) {
     const bool selected = player == selectedPlayer;
     if (isOSidePlayer(player)) return selected ? O_SIDE_SELECTED_COLOUR : O_SIDE_COLOUR;
     return selected ? D_SIDE_SELECTED_COLOUR : D_SIDE_COLOUR;

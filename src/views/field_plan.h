@@ -15,6 +15,7 @@
 #include "tracking/field_pitch.h"
 #include "tracking/player_label.h"
 #include "tracking/scene.h"
+#include "widgets/colour.h"
 
 constexpr double SCENE_SCALE = 0.0025;  // 3D scene units per plan unit (the field spans -1..1)
 
@@ -23,12 +24,8 @@ struct PlanPoint {
     double y = 0.0;
 };
 
-struct TeamColour {
-    double r, g, b;  // 0 to 1
-};
-
 // The colour of every mark of `player`, brighter when it is the selected player.
-TeamColour teamColour(int player, int selectedPlayer);
+Colour teamColour(int player, int selectedPlayer);
 // Trail line width in pixels: 2 for the selected player, 1 for the others.
 float trailWidth(int player, int selectedPlayer);
 

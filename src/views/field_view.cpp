@@ -25,8 +25,7 @@ void drawPoint(PlanPoint at, double z, float size) {
 }  // namespace
 
 void setPlayerColour(int player, int selectedPlayer) {
-    const TeamColour c = teamColour(player, selectedPlayer);
-    glColor3d(c.r, c.g, c.b);
+    setColour(teamColour(player, selectedPlayer));
 }
 
 void drawPlayerDot(PlanPoint at, int player, int selectedPlayer, const PlanMarkStyle& style) {

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr float DEFAULT_BACKGROUND[4] = {0.831f, 0.815f, 0.792f, 1.0f};
 constexpr float BACKGROUND_Z = -0.00001f;  // just behind the frame
 
 void callList(int list) {
@@ -28,27 +27,25 @@ int createView(View* view, int x, int y, int w, int h, const char* name, int lev
     view->init = initView;
     resetTexture(&view->texture);
     view->textureList = view->backgroundList = 0;
-    for (int i = 0; i < 4; ++i) view->background[i] = DEFAULT_BACKGROUND[i];
+    view->background = BEVEL_FACE;
     pointerListInit(&view->cameras, 1, 1);
     pointerListAppend(&view->cameras, camera);
     return 1;
 }
 
 View* setViewBackground(View* view, double red, double green, double blue, double alpha) {
-    view->background[0] = static_cast<float>(red);
-    view->background[1] = static_cast<float>(green);
-    view->background[2] = static_cast<float>(blue);
-    view->background[3] = static_cast<float>(alpha);
+    view->background = {static_cast<float>(red), static_cast<float>(green),
+                        static_cast<float>(blue), static_cast<float>(alpha)};
     return view;
 }
 
 void drawViewFrame(const View* view) {
     // A fully transparent background (the field views') would blend to nothing: the
     // quad is left out rather than blended over the whole view at every redisplay.
-    if (view->background[3] > 0.0f) {
+    if (view->background.a > 0.0f) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glColor4fv(view->background);
+        setColour(view->background);
         glBegin(GL_QUADS);
         glVertex3f(0, 0, BACKGROUND_Z);
         glVertex3f(1, 0, BACKGROUND_Z);

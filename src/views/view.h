@@ -7,15 +7,16 @@
 #include "toolkit/pointer_list.h"
 #include "tracking/scene.h"
 #include "views/camera.h"
+#include "widgets/bevel.h"
 #include "widgets/texture.h"
 
 struct View : InterfaceObject {
-    Texture texture;         // an artwork slot drawn by displayView; reset at creation
-    int textureList = 0;     // display list drawing texture and the frame; 0 while none
-    int backgroundList = 0;  // display list of drawViewFrame; 0 until built
-    float background[4] = {0.831f, 0.815f, 0.792f, 1.0f};  // red, green, blue, alpha
-    PointerList cameras;     // Camera pointers, owned, never freed; entry 0 is "persp"
-    Scene* scene = nullptr;  // what the field views draw; null: artwork and background only
+    Texture texture;                 // an artwork slot drawn by displayView; reset at creation
+    int textureList = 0;             // display list drawing texture and the frame; 0 while none
+    int backgroundList = 0;          // display list of drawViewFrame; 0 until built
+    Colour background = BEVEL_FACE;  // the quad behind the artwork; alpha 0 leaves it out
+    PointerList cameras;             // Camera pointers, owned, never freed; entry 0 is "persp"
+    Scene* scene = nullptr;          // what the field views draw; null: artwork and background only
     const Texture* artwork = nullptr;  // field picture made in this view's window; not owned
 };
 

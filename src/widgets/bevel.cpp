@@ -2,10 +2,6 @@
 
 #include <GL/gl.h>
 
-void setColour(Colour colour) {
-    glColor3f(colour.r, colour.g, colour.b);
-}
-
 void fillUnitSquare(Colour colour) {
     setColour(colour);
     glBegin(GL_QUADS);

@@ -224,15 +224,15 @@ TEST(Labels, NameThePlayerAndCentreABoxOnTheDot) {
 TEST(TeamColours, DependOnSideAndSelection) {
     const struct {
         int player, selected;
-        TeamColour colour;
+        Colour colour;
         float width;
-    } cases[] = {{0, -1, {0.5, 0.5, 0.0}, 1},
-                 {10, 10, {1.0, 1.0, 0.3}, 2},
-                 {11, 13, {0.5, 0.0, 0.5}, 1},
-                 {13, 13, {1.0, 0.3, 1.0}, 2},
-                 {21, 0, {0.5, 0.0, 0.5}, 1}};
+    } cases[] = {{0, -1, {0.5f, 0.5f, 0.0f}, 1},
+                 {10, 10, {1.0f, 1.0f, 0.3f}, 2},
+                 {11, 13, {0.5f, 0.0f, 0.5f}, 1},
+                 {13, 13, {1.0f, 0.3f, 1.0f}, 2},
+                 {21, 0, {0.5f, 0.0f, 0.5f}, 1}};
     for (const auto& c : cases) {
-        const TeamColour colour = teamColour(c.player, c.selected);
+        const Colour colour = teamColour(c.player, c.selected);
         EXPECT_EQ(colour.r, c.colour.r) << c.player;
         EXPECT_EQ(colour.g, c.colour.g) << c.player;
         EXPECT_EQ(colour.b, c.colour.b) << c.player;

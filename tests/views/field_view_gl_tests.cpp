@@ -78,7 +78,7 @@ TEST_F(FieldViewGlTest, ViewBlendsItsBackgroundInsideAFrameAndCachesIt) {
     ASSERT_NE(getCamera(&view, 0), nullptr);
     EXPECT_STREQ(getCamera(&view, 0)->name, "persp");
     EXPECT_EQ(getCamera(&view, 1), nullptr);
-    EXPECT_FLOAT_EQ(view.background[0], 0.831f);
+    EXPECT_FLOAT_EQ(view.background.r, 0.831f);
     setViewBackground(&view, 1.0, 0.0, 0.0, 0.5);
     for (bool cached : {false, true}) {
         clearTestWindow(0.0f, 0.4f, 0.0f);
