@@ -18,6 +18,8 @@
 #include "app/commands.h"
 #include "app/key_table.h"
 #include "app/layout.h"
+#include "temp_folder.h"
+#include "test_clips.h"
 #include "toolkit/event_dispatch.h"
 
 namespace {
@@ -30,33 +32,19 @@ constexpr double PERIOD = 1.0 / 25;  // seconds per frame of the clip
 std::string folder;
 std::string clip;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 InterfaceObject window;  // a main window without GLUT, for clicks
 
 class Commands : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/annotate-commands-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        clip = folder + "/clip.avi";
-        const std::string command =
-            "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(CLIP_W) + "x" +
-            std::to_string(CLIP_H) + ":rate=25 -frames:v " + std::to_string(CLIP_FRAMES) +
-            " -c:v mjpeg '" + clip + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg could not make the clip";
+        folder = clipFolder();  // the saved files go beside the clip
+        clip = makeClip("clip.avi", CLIP_FRAMES, "-c:v mjpeg", CLIP_W, CLIP_H);
+        ASSERT_FALSE(clip.empty()) << "ffmpeg could not make the clip";
     }
     static void TearDownTestSuite() {
         releaseVideo(&app.video);
         for (PlayerTrack& track : app.tracks) clearTrack(&track);
         listClear(&app.timeline.selection);
-        std::system(("rm -rf '" + folder + "'").c_str());
     }
 
     // The state as composition leaves it, without textures or windows.
@@ -378,7 +366,7 @@ TEST_F(Commands, SaveThenLoadRestoresTheSavedKeysAndKeepsTheSelection) {
     addKeyAt(12, 1, 10);
     addKeyAt(12, 3, 20);
     ASSERT_EQ(saveCommand(&app), 1);
-    const std::string saved = slurp(app.saveFileName);
+    const std::string saved = readFile(app.saveFileName);
     EXPECT_NE(saved.find("\nnPlayers\t1\n12\t10\t38\t10\t28\t8\t20\t1\n"), std::string::npos)
         << saved;
     EXPECT_NE(saved.find("\nnPlayers\t1\n12\t15\t38\t15\t28\t8\t20\t2\n"), std::string::npos)
@@ -391,7 +379,7 @@ TEST_F(Commands, SaveThenLoadRestoresTheSavedKeysAndKeepsTheSelection) {
     waitForExports(&app.exporter, &app);
     EXPECT_FALSE(exportBusy(&app.exporter));
     EXPECT_EQ(app.status.text, status);
-    EXPECT_EQ(slurp(base + ".mot.txt"),
+    EXPECT_EQ(readFile(base + ".mot.txt"),
               "2,13,6,18,8,20,1,1,1\n3,13,11,18,8,20,1,1,1\n4,13,16,18,8,20,1,1,1\n");
     std::remove((base + ".mot.txt").c_str());
     app.status.text[0] = '\0';
@@ -401,8 +389,8 @@ TEST_F(Commands, SaveThenLoadRestoresTheSavedKeysAndKeepsTheSelection) {
     EXPECT_TRUE(exportBusy(&app.exporter));
     waitForExports(&app.exporter, &app);
     EXPECT_EQ(app.status.text, status);
-    EXPECT_NE(slurp(base + ".csv").find("\n2,"), std::string::npos);
-    EXPECT_NE(slurp(base + ".mot.txt").find("3,13,46,18,8,20,1,1,1\n"), std::string::npos);
+    EXPECT_NE(readFile(base + ".csv").find("\n2,"), std::string::npos);
+    EXPECT_NE(readFile(base + ".mot.txt").find("3,13,46,18,8,20,1,1,1\n"), std::string::npos);
     // Edit after saving, then load: the saved keys come back.
     deleteKeyCommand(&app);  // frame 0: nothing there
     addKeyAt(12, 5, 99);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace {
 
 struct ProcessRun {
@@ -17,26 +19,13 @@ struct ProcessRun {
     std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string tempDir() {
-    char pattern[] = "/tmp/annotate-startup-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? dir : "/tmp";
-}
-
 // Runs the built program with args, standard input from /dev/null (the prompt's
 // one character is then the end of input).
 ProcessRun runProgram(const std::vector<std::string>& args) {
     const char* binary = std::getenv("ANNOTATE_BINARY_DIR");
     std::string program = std::string(binary ? binary : ".") + "/annotate";
-    std::string dir = tempDir();
-    std::string outPath = dir + "/out", errPath = dir + "/err";
+    const TempFolder dir;
+    const std::string outPath = dir.file("out"), errPath = dir.file("err");
     pid_t pid = fork();
     if (pid == 0) {
         if (!freopen("/dev/null", "r", stdin) || !freopen(outPath.c_str(), "w", stdout) ||
@@ -53,8 +42,8 @@ ProcessRun runProgram(const std::vector<std::string>& args) {
     waitpid(pid, &status, 0);
     ProcessRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    run.out = slurp(outPath);
-    run.err = slurp(errPath);
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
     return run;
 }
 
@@ -69,7 +58,8 @@ TEST(StartupProcess, NoArgumentPromptsOnStandardErrorAndExitsMinusOne) {
 }
 
 TEST(StartupProcess, UnreadableVideoEchoesTheNamesThenFails) {
-    std::string dir = tempDir();
+    const TempFolder folder;
+    const std::string& dir = folder.path;
     std::string video = dir + "/no such clip.avi";
     ProcessRun run = runProgram({video});
     EXPECT_EQ(run.exitCode, 255);

@@ -22,7 +22,7 @@ int playerIndex(const std::string& label) {
 }  // namespace
 
 TEST(DemoExport, KeysLieWhereTheMatchPutThePlayers) {
-    ScratchFolder folder;
+    TempFolder folder;
     ASSERT_TRUE(generateDemo(folder.path, DemoSettings{}, false));
     const DemoMatch match = makeDemoMatch(DemoSettings{});
     LoadedRegistration registration;
@@ -50,7 +50,7 @@ TEST(DemoExport, KeysLieWhereTheMatchPutThePlayers) {
     scene.videoWidth = DEMO_WIDTH;
     scene.videoHeight = DEMO_HEIGHT;
 
-    std::istringstream csv(readWholeFile(folder.file("demo-groundtruth.csv")));
+    std::istringstream csv(readFile(folder.file("demo-groundtruth.csv")));
     std::string row;
     std::getline(csv, row);  // the header
     int keys = 0, between = 0;

@@ -17,7 +17,7 @@ bool parse(std::vector<const char*> arguments, DemoOptions* options, std::string
 
 // The built-in demo's registration and ground truth, made once for the whole program.
 struct RealDemo {
-    ScratchFolder folder;
+    TempFolder folder;
     DemoMatch match = makeDemoMatch(DemoSettings{});
     bool written = generateDemo(folder.path, DemoSettings{}, false);
 };
@@ -72,7 +72,7 @@ TEST(DemoOptions, RefusesBadCommandLines) {
 }
 
 TEST(DemoGenerator, WritesTheSameFilesOnEveryRun) {
-    ScratchFolder first, second, other;
+    TempFolder first, second, other;
     DemoSettings settings;
     settings.frameCount = 60;
     testing::internal::CaptureStdout();
@@ -86,21 +86,21 @@ TEST(DemoGenerator, WritesTheSameFilesOnEveryRun) {
         << console;
     ASSERT_TRUE(generateDemo(second.path, settings, false));
     for (const char* name : {DEMO_REGISTRATION_NAME, DEMO_GROUND_TRUTH_NAME}) {
-        const std::string a = readWholeFile(first.file(name));
+        const std::string a = readFile(first.file(name));
         EXPECT_GT(a.size(), 1000u) << name;
-        EXPECT_EQ(a, readWholeFile(second.file(name))) << name;
+        EXPECT_EQ(a, readFile(second.file(name))) << name;
     }
     EXPECT_FALSE(std::filesystem::exists(first.file(DEMO_VIDEO_NAME)));
 
     // The seed is what fixes the match: another seed plays another one.
     settings.seed = DEMO_SEED + 1;
     ASSERT_TRUE(generateDemo(other.path, settings, false));
-    EXPECT_NE(readWholeFile(first.file(DEMO_GROUND_TRUTH_NAME)),
-              readWholeFile(other.file(DEMO_GROUND_TRUTH_NAME)));
+    EXPECT_NE(readFile(first.file(DEMO_GROUND_TRUTH_NAME)),
+              readFile(other.file(DEMO_GROUND_TRUTH_NAME)));
 }
 
 TEST(DemoGenerator, ReportsAFolderItCannotWrite) {
-    ScratchFolder folder;
+    TempFolder folder;
     const std::string blocked = folder.file("file");
     std::ofstream(blocked) << "not a folder";
     DemoSettings settings;
@@ -162,8 +162,7 @@ TEST(DemoMatch, CameraPansAndZoomsButNeverShowsTheWholePitch) {
     ASSERT_EQ(
         readRegistration(demo.folder.file(DEMO_REGISTRATION_NAME).c_str(), &registration.table), 1);
     ASSERT_EQ(registration.table.count, DEMO_FRAMES);
-    EXPECT_EQ(readWholeFile(demo.folder.file(DEMO_GROUND_TRUTH_NAME)).rfind("nFrames\t500\n", 0),
-              0u);
+    EXPECT_EQ(readFile(demo.folder.file(DEMO_GROUND_TRUTH_NAME)).rfind("nFrames\t500\n", 0), 0u);
 
     double lowestCentre = 1e9, highestCentre = -1e9, narrowest = 1e9, widest = 0;
     for (int f = 0; f < DEMO_FRAMES; ++f) {

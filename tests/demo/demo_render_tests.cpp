@@ -17,7 +17,7 @@ constexpr int SPOT_WINDOW = 6;  // pixels around the expected spot searched for 
 
 // The built-in demo's files without the clip, made once for the whole program.
 struct RealDemo {
-    ScratchFolder folder;
+    TempFolder folder;
     DemoMatch match = makeDemoMatch(DemoSettings{});
     bool written = generateDemo(folder.path, DemoSettings{}, false);
     LoadedRegistration registration;

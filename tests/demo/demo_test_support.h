@@ -1,5 +1,5 @@
-// Helpers of the demo generator's tests: scratch folders, whole-file reads, and the
-// tool's own readers applied to the generated files.
+// Helpers of the demo generator's tests: the tool's own readers applied to the
+// generated files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,32 +10,11 @@
 #include <iterator>
 #include <string>
 
+#include "temp_folder.h"
 #include "tools/demo_generator.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/tracking_file.h"
-
-// A folder under /tmp removed with its contents.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        char name[] = "/tmp/demo_tests_XXXXXX";
-        const char* made = mkdtemp(name);
-        path = made ? made : "";
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        if (!path.empty()) std::filesystem::remove_all(path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
-inline std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Writes the demo files for settings into folder; the clip only when asked.
 inline bool generateDemo(const std::string& folder, const DemoSettings& settings, bool video) {

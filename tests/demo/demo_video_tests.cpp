@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "demo_test_support.h"
+#include "test_clips.h"
 #include "tools/demo_render.h"
 #include "video/video_source.h"
 
@@ -26,7 +27,7 @@ std::vector<int> framesToSeek() {
 }
 
 struct Clip {
-    ScratchFolder folder;
+    TempFolder folder;
     DemoSettings settings;
     bool written = false;
     // Frames of a plain sequential decode by OpenCV, turned bottom row first like the
@@ -66,18 +67,13 @@ double meanDifference(const unsigned char* pixels, const cv::Mat& image) {
     return (mean[0] + mean[1] + mean[2]) / 3;
 }
 
-struct OpenedSource {
-    VideoSource source;
-    ~OpenedSource() { releaseVideo(&source); }
-};
-
 }  // namespace
 
 TEST(DemoVideo, OpensWithTheAnnouncedSizeAndFrameCount) {
     Clip& demo = clip();
     ASSERT_TRUE(demo.written);
     EXPECT_EQ(demo.sequentialCount, CLIP_FRAMES);
-    OpenedSource opened;
+    OpenSource opened;
     testing::internal::CaptureStdout();
     const int result =
         openVideo(&opened.source, demo.folder.file(DEMO_VIDEO_NAME).c_str(), VIDEO_FRAME_BGR);
@@ -93,7 +89,7 @@ TEST(DemoVideo, OpensWithTheAnnouncedSizeAndFrameCount) {
 TEST(DemoVideo, SeeksLandOnTheFrameAskedFor) {
     Clip& demo = clip();
     ASSERT_TRUE(demo.written);
-    OpenedSource opened;
+    OpenSource opened;
     testing::internal::CaptureStdout();
     const int result =
         openVideo(&opened.source, demo.folder.file(DEMO_VIDEO_NAME).c_str(), VIDEO_FRAME_BGR);

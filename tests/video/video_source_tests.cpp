@@ -80,11 +80,6 @@ std::string openTalking(VideoSource* source, const std::string& path, int* opene
     return testing::internal::GetCapturedStdout();
 }
 
-struct OpenSource {
-    VideoSource source;
-    ~OpenSource() { releaseVideo(&source); }
-};
-
 // ---------------------------------------------------------------------------
 // Every container
 

@@ -1,13 +1,13 @@
 // Loading image files into pixel buffers: byte order, flipping, computed alpha,
 // console report, and files the loader must refuse or convert.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <string>
 
+#include "temp_folder.h"
 #include "widgets/image_file.h"
 
 namespace {
@@ -25,13 +25,7 @@ struct Loaded : Image {
 
 class ImageFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("image_file_tests_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_ / "textures");
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { fs::create_directories(dir_ / "textures"); }
 
     // Writes image as dir/textures/<file> and returns the name fragment.
     std::string write(const std::string& file, const cv::Mat& image) {
@@ -49,7 +43,8 @@ class ImageFileTest : public ::testing::Test {
         return out;
     }
 
-    fs::path dir_;
+    TempFolder folder_;
+    fs::path dir_ = folder_.path;
 };
 
 // A 64 x 32 picture with a few marked pixels; the top-left one is (10, 200, 30) in

@@ -1,17 +1,19 @@
 // Test clips: small videos made by the ffmpeg program in a temporary folder, whose
 // frames carry their own index as a code of big black and white squares that
-// survives lossy compression.
+// survives lossy compression; and a video source closed when the test is done.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "video/video_source.h"
+
 constexpr int CLIP_WIDTH = 160;  // pixels
 constexpr int CLIP_HEIGHT = 120;
 constexpr int CLIP_RATE = 25;  // frames per second of the raw input
 
-// Fills top-down BGR rows (width * 3 bytes each, width >= 160, height >= 96) with
-// frame index's code and a moving pattern below it.
+// Fills top-down BGR rows (width * 3 bytes each) with frame index's code and a moving
+// pattern below it; the code is whole, and readable, from 160 x 96 pixels on.
 void drawCodedFrame(unsigned char* pixels, int width, int height, int index);
 // Reads the code of a frame given bottom row first, packed BGR; -1 when the code
 // does not check out (a damaged or foreign picture).
@@ -32,3 +34,12 @@ std::vector<int> decodeCodesWithFfmpeg(const std::string& path, int width = CLIP
 // Writes bytes to a file in the clip folder and returns its path.
 std::string writeClipFile(const std::string& name, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> readFileBytes(const std::string& path);
+
+// A source released with the record.
+struct OpenSource {
+    VideoSource source;
+    OpenSource() = default;
+    OpenSource(const OpenSource&) = delete;
+    OpenSource& operator=(const OpenSource&) = delete;
+    ~OpenSource() { releaseVideo(&source); }
+};

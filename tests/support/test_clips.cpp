@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "temp_folder.h"
+
 // The code: 5 x 3 squares of 32 pixels from the top-left corner, row by row;
 // 12 bits of index and 3 bits of index % 7 as a check.
 constexpr int CELL = 32;
@@ -62,21 +64,8 @@ int readFrameCode(const unsigned char* pixels, int width, int height) {
     return (bits >> INDEX_BITS) == index % 7 ? index : -1;
 }
 
-namespace {
-struct ClipFolder {
-    std::string path;
-    ClipFolder() {
-        char pattern[] = "/tmp/annotate-video-tests-XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-    }
-    ~ClipFolder() {
-        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
-}  // namespace
-
 const std::string& clipFolder() {
-    static ClipFolder folder;
+    static TempFolder folder;
     return folder.path;
 }
 
