@@ -78,7 +78,7 @@ bool perTickStep(AppState* s) {
         return true;
     }
     setPanelPixels(&s->videoPanel, s->video.frameImage);
-    playStep(&timeline->frames, timeline->flags);
+    playStep(&timeline->frames, timelineLoops(timeline), timelinePlaysBackward(timeline));
     return true;
 }
 

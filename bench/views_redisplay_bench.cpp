@@ -20,6 +20,7 @@
 #include "views/field_plan.h"
 #include "views/field_view.h"
 #include "views/field_view_3d.h"
+#include "views/frame_range.h"
 #include "views/subfield_view.h"
 #include "views/trail_layer.h"
 #include "widgets/bitmap_font.h"
@@ -51,7 +52,7 @@ struct Game {
         registration.count = FRAMES;
         scene.tracks = players.tracks;
         scene.registration = &registration;
-        scene.frames = &frames;
+        scene.currentFrame = &frames.currentFrame;
         scene.videoWidth = VIDEO_WIDTH;
         scene.videoHeight = VIDEO_HEIGHT;
         scene.showTrails = 1;

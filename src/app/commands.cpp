@@ -49,7 +49,7 @@ bool playbackStep(AppState* state, double nowSeconds) {
     if (state->video.frameImage != nullptr) {
         // The source reads into one buffer of its own; the panel only uploads it.
         setPanelPixels(&state->videoPanel, state->video.frameImage);
-        setCurrentFrame(&timeline->frames, timeline->flags, target);
+        setCurrentFrame(&timeline->frames, timelineLoops(timeline), target);
         clockShowed(&state->playback, timeline->frames.currentFrame);
     } else {
         clearFlags(timeline, OBJ_PLAYING);
@@ -59,27 +59,32 @@ bool playbackStep(AppState* state, double nowSeconds) {
 }
 
 void previousFrameCommand(AppState* state) {
-    previousFrame(&state->timeline.frames, state->timeline.flags);
+    previousFrame(&state->timeline.frames, timelineLoops(&state->timeline));
     seekToCurrentFrame(state);
 }
 
 void nextFrameCommand(AppState* state) {
-    nextFrame(&state->timeline.frames, state->timeline.flags);
+    nextFrame(&state->timeline.frames, timelineLoops(&state->timeline));
     seekToCurrentFrame(state);
 }
 
 void previousKeyCommand(AppState* state) {
-    previousKeyFrame(&state->timeline.selection, &state->timeline.frames, state->timeline.flags);
+    Timeline* timeline = &state->timeline;
+    setCurrentFrame(&timeline->frames, timelineLoops(timeline),
+                    previousKeyFrame(&timeline->selection, timeline->frames.currentFrame));
     seekToCurrentFrame(state);
 }
 
 void nextKeyCommand(AppState* state) {
-    nextKeyFrame(&state->timeline.selection, &state->timeline.frames, state->timeline.flags);
+    Timeline* timeline = &state->timeline;
+    setCurrentFrame(&timeline->frames, timelineLoops(timeline),
+                    nextKeyFrame(&timeline->selection, timeline->frames.currentFrame));
     seekToCurrentFrame(state);
 }
 
 int deleteKeyCommand(AppState* state) {
-    return deleteKeysAtCurrentFrame(&state->timeline.selection, &state->timeline.frames);
+    return deleteKeysAtCurrentFrame(&state->timeline.selection,
+                                    state->timeline.frames.currentFrame);
 }
 
 void selectPlayer(AppState* state, int index) {
@@ -159,7 +164,7 @@ int timelineFrameAt(const FrameRange& range, int width, int x) {
 
 void timelinePress(AppState* state, int x) {
     Timeline* timeline = &state->timeline;
-    setCurrentFrame(&timeline->frames, timeline->flags,
+    setCurrentFrame(&timeline->frames, timelineLoops(timeline),
                     timelineFrameAt(timeline->frames, timeline->w, x));
     seekToCurrentFrame(state);
 }
@@ -168,7 +173,7 @@ bool timelineScrub(AppState* state, int x) {
     Timeline* timeline = &state->timeline;
     const int frame = timelineFrameAt(timeline->frames, timeline->w, x);
     if (frame == timeline->frames.currentFrame) return false;
-    setCurrentFrame(&timeline->frames, timeline->flags, frame);
+    setCurrentFrame(&timeline->frames, timelineLoops(timeline), frame);
     seekToCurrentFrame(state);
     return true;
 }

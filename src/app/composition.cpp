@@ -285,7 +285,7 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     setPressCallback(&s->timeline, timelinePressed);
     setIdleCallback(&s->timeline, timelineIdle);
     addToCurrentWindow(&s->timeline);
-    s->scene.frames = &s->timeline.frames;
+    s->scene.currentFrame = &s->timeline.frames.currentFrame;
 }
 
 }  // namespace

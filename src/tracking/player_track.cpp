@@ -122,8 +122,7 @@ KeyNode* previousKeyCandidate(PlayerTrack* track, int frame) {
 // travel; only when no track has a key that way does it wrap round. Comparing wrapped
 // candidates by their frame alone would let one track's wrap-around beat another
 // track's nearer key.
-int stepToKey(LinkedList* selection, FrameRange* range, uint32_t rangeFlags, bool forward) {
-    const int frame = range->currentFrame;
+int stepToKey(LinkedList* selection, int frame, bool forward) {
     bool haveAhead = false, haveWrapped = false;
     int ahead = frame, wrapped = frame;
     ListIterator it;
@@ -140,15 +139,14 @@ int stepToKey(LinkedList* selection, FrameRange* range, uint32_t rangeFlags, boo
         if (!have || better) best = key->frame;
         have = true;
     }
-    if (haveAhead) return setCurrentFrame(range, rangeFlags, ahead);
-    if (haveWrapped) return setCurrentFrame(range, rangeFlags, wrapped);
+    if (haveAhead) return ahead;
+    if (haveWrapped) return wrapped;
     return frame;
 }
 
 }  // namespace
 
-int deleteKeysAtCurrentFrame(LinkedList* selection, const FrameRange* range) {
-    const int frame = range->currentFrame;
+int deleteKeysAtCurrentFrame(LinkedList* selection, int frame) {
     int removed = 0;
     ListIterator it;
     for (iterBegin(&it, selection); iterValid(&it); iterNext(&it)) {
@@ -163,12 +161,12 @@ int deleteKeysAtCurrentFrame(LinkedList* selection, const FrameRange* range) {
     return removed;
 }
 
-int nextKeyFrame(LinkedList* selection, FrameRange* range, uint32_t rangeFlags) {
-    return stepToKey(selection, range, rangeFlags, true);
+int nextKeyFrame(LinkedList* selection, int frame) {
+    return stepToKey(selection, frame, true);
 }
 
-int previousKeyFrame(LinkedList* selection, FrameRange* range, uint32_t rangeFlags) {
-    return stepToKey(selection, range, rangeFlags, false);
+int previousKeyFrame(LinkedList* selection, int frame) {
+    return stepToKey(selection, frame, false);
 }
 
 int selectTrack(LinkedList* selection, PlayerTrack* track) {

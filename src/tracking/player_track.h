@@ -9,7 +9,6 @@
 
 #include "tracking/key_frame.h"
 #include "tracking/linked_list.h"
-#include "video/frame_range.h"
 
 constexpr int PLAYER_COUNT = 22;  // players 0..10 are the O side, 11..21 the D side
 
@@ -77,16 +76,16 @@ KeyNode* addKey(PlayerTrack* track, KeyFrame* keyFrame, int bits, int frame);
 void replaceKeys(PlayerTrack* track, PlayerTrack* source);
 
 // Selection and navigation. `selection` holds PlayerTrack pointers in nodes that own
-// only themselves; range is the timeline's frame range and rangeFlags its flags word.
+// only themselves.
 
-// Removes from every selected track its key on range->currentFrame; returns how many.
-int deleteKeysAtCurrentFrame(LinkedList* selection, const FrameRange* range);
-// Moves currentFrame to the nearest later key of the selected tracks, wrapping round to
-// the earliest key when none lies later; returns the new currentFrame (unchanged when
-// no selected track has a key off the current frame).
-int nextKeyFrame(LinkedList* selection, FrameRange* range, uint32_t rangeFlags);
+// Removes from every selected track its key on currentFrame; returns how many.
+int deleteKeysAtCurrentFrame(LinkedList* selection, int currentFrame);
+// The frame of the nearest later key of the selected tracks, wrapping round to the
+// earliest key when none lies later; frame itself when no selected track has a key
+// off it.
+int nextKeyFrame(LinkedList* selection, int frame);
 // As nextKeyFrame, towards the nearest earlier key, wrapping round to the latest key.
-int previousKeyFrame(LinkedList* selection, FrameRange* range, uint32_t rangeFlags);
+int previousKeyFrame(LinkedList* selection, int frame);
 // Appends track to the selection and remembers its node; a selected track stays as it
 // is. Returns 0 when the node cannot be allocated, else 1.
 int selectTrack(LinkedList* selection, PlayerTrack* track);

@@ -4,7 +4,6 @@
 
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
-#include "video/frame_range.h"
 
 // What a drag on the video edits: both the rectangle and the feet point, or
 // only one of them (the "modify feet" or "modify rect" switch is on).
@@ -13,7 +12,7 @@ enum KeyEditMode { EDIT_BOTH = 0, EDIT_FEET_ONLY = 1, EDIT_RECT_ONLY = 2 };
 struct Scene {
     PlayerTrack* tracks = nullptr;               // PLAYER_COUNT tracks, in player order
     const Registration* registration = nullptr;  // the per-frame homographies
-    const FrameRange* frames = nullptr;          // the timeline's range: currentFrame
+    const int* currentFrame = nullptr;           // the timeline's current frame
     int videoWidth = 0;                          // video frame size in pixels
     int videoHeight = 0;
     int selectedPlayer = -1;           // 0..21, or -1 when none is selected
@@ -24,7 +23,7 @@ struct Scene {
     KeyEditMode editMode = EDIT_BOTH;  // set by the modify switches
 };
 
-// The current frame of the scene (the timeline's), or 0 when no range is attached.
+// The current frame of the scene (the timeline's), or 0 when no timeline is attached.
 inline int sceneFrame(const Scene* scene) {
-    return scene->frames ? scene->frames->currentFrame : 0;
+    return scene->currentFrame ? *scene->currentFrame : 0;
 }

@@ -4,7 +4,7 @@
 
 #include "toolkit/interface_object.h"
 #include "tracking/linked_list.h"
-#include "video/frame_range.h"
+#include "views/frame_range.h"
 
 struct Timeline : InterfaceObject {
     FrameRange frames;       // firstFrame, lastFrame, currentFrame: the frame every view shows
@@ -13,6 +13,14 @@ struct Timeline : InterfaceObject {
     int scaleList = 0;       // display list of the ticks and their numbers; 0 until built
     int frameList = 0;       // display list of the two-colour frame; 0 until built
 };
+
+// The timeline's flags as the frame range's stepping rules take them.
+inline bool timelineLoops(const Timeline* timeline) {
+    return (timeline->flags & OBJ_LOOP) != 0;
+}
+inline bool timelinePlaysBackward(const Timeline* timeline) {
+    return (timeline->flags & OBJ_BACKWARD) != 0;
+}
 
 // Builds the timeline in caller-provided storage over frames first..last, current
 // frame first, with OBJ_LOOP set. Returns 1; 0 when last < first, leaving the

@@ -80,7 +80,7 @@ class Commands : public ::testing::Test {
         resetPointerState();
         const Rect& t = layout.timeline;
         createTimeline(&app.timeline, t.x, t.y, t.w, t.h, "timeline", 0, 0, CLIP_FRAMES - 1);
-        app.scene.frames = &app.timeline.frames;
+        app.scene.currentFrame = &app.timeline.frames.currentFrame;
         createPlayPauseButton(&app.playButton, 300, 8, 36, 32, ">", 0);
         createVideoView(&app.videoPanel, 2, 71, CLIP_W, CLIP_H, "video", 0, &app.scene);
         setPanelPixels(&app.videoPanel, app.video.frameImage);

@@ -18,8 +18,8 @@ const KeyFrame* editAndFetch(SceneFixture& s, KeyEditMode mode, const DragRect& 
     s.scene.selectedPlayer = 0;
     s.scene.editMode = mode;
     EXPECT_EQ(editSelectedPlayerKey(&s.scene, d), 1);
-    KeyNode* key = seekKey(&s.tracks[0], s.frames.currentFrame);
-    EXPECT_TRUE(key != nullptr && key->frame == s.frames.currentFrame);
+    KeyNode* key = seekKey(&s.tracks[0], s.frame);
+    EXPECT_TRUE(key != nullptr && key->frame == s.frame);
     return key ? keyFrameOf(key) : nullptr;
 }
 

@@ -198,12 +198,10 @@ TEST(PlayerTrack, DeleteKeysAtCurrentFrameOfSelectedTracks) {
     add(&b.track, 20);
     add(&other.track, 20);
     Selection selection({&a.track, &b.track});
-    FrameRange range{0, 100, 15};
-    EXPECT_EQ(deleteKeysAtCurrentFrame(&selection.list, &range), 0);
+    EXPECT_EQ(deleteKeysAtCurrentFrame(&selection.list, 15), 0);
     EXPECT_EQ(a.track.keys.count, 3);
 
-    range.currentFrame = 20;
-    EXPECT_EQ(deleteKeysAtCurrentFrame(&selection.list, &range), 2);
+    EXPECT_EQ(deleteKeysAtCurrentFrame(&selection.list, 20), 2);
     EXPECT_EQ(framesOf(&a.track), (std::vector<int>{10, 30}));
     EXPECT_EQ(a.track.keys.count, 2);
     EXPECT_EQ(a.track.cursor, firstKey(&a.track));  // on the key before
@@ -216,17 +214,9 @@ TEST(PlayerTrack, NextAndPreviousKeyWrapAround) {
     Track t;
     for (int frame : {10, 20, 30}) add(&t.track, frame);
     Selection selection({&t.track});
-    FrameRange range{0, 100, 0};
-    const auto next = [&](int from) {
-        range.currentFrame = from;
-        return nextKeyFrame(&selection.list, &range, 0);
-    };
-    const auto previous = [&](int from) {
-        range.currentFrame = from;
-        return previousKeyFrame(&selection.list, &range, 0);
-    };
+    const auto next = [&](int from) { return nextKeyFrame(&selection.list, from); };
+    const auto previous = [&](int from) { return previousKeyFrame(&selection.list, from); };
     EXPECT_EQ(next(15), 20);
-    EXPECT_EQ(range.currentFrame, 20);
     EXPECT_EQ(next(30), 10);
     EXPECT_EQ(next(5), 10);
     EXPECT_EQ(next(10), 20);
@@ -240,25 +230,20 @@ TEST(PlayerTrack, NextAndPreviousKeyWrapAround) {
 }
 
 TEST(PlayerTrack, NavigationWithoutKeysLeavesTheFrame) {
-    FrameRange range{0, 100, 42};
     LinkedList empty;
-    EXPECT_EQ(nextKeyFrame(&empty, &range, 0), 42);
-    EXPECT_EQ(previousKeyFrame(&empty, &range, 0), 42);
+    EXPECT_EQ(nextKeyFrame(&empty, 42), 42);
+    EXPECT_EQ(previousKeyFrame(&empty, 42), 42);
     Track blank;
     Selection selection({&blank.track});
-    EXPECT_EQ(nextKeyFrame(&selection.list, &range, 0), 42);
-    EXPECT_EQ(previousKeyFrame(&selection.list, &range, 0), 42);
-    EXPECT_EQ(range.currentFrame, 42);
+    EXPECT_EQ(nextKeyFrame(&selection.list, 42), 42);
+    EXPECT_EQ(previousKeyFrame(&selection.list, 42), 42);
 
-    // A lone key on the current frame: no move at all, so setCurrentFrame (which would
-    // clamp 40 into 0..30) is never called.
+    // A lone key on the frame: no move at all.
     Track lone;
     add(&lone.track, 40);
     Selection loneSelection({&lone.track});
-    FrameRange outside{0, 30, 40};
-    EXPECT_EQ(nextKeyFrame(&loneSelection.list, &outside, 0), 40);
-    EXPECT_EQ(previousKeyFrame(&loneSelection.list, &outside, 0), 40);
-    EXPECT_EQ(outside.currentFrame, 40);
+    EXPECT_EQ(nextKeyFrame(&loneSelection.list, 40), 40);
+    EXPECT_EQ(previousKeyFrame(&loneSelection.list, 40), 40);
 }
 
 TEST(PlayerTrack, NavigationPrefersANearerKeyOfAnotherTrackToAWrap) {
@@ -267,14 +252,10 @@ TEST(PlayerTrack, NavigationPrefersANearerKeyOfAnotherTrackToAWrap) {
     add(&b.track, 20);
     add(&b.track, 50);
     Selection selection({&a.track, &b.track});
-    FrameRange range{0, 100, 15};
-    EXPECT_EQ(nextKeyFrame(&selection.list, &range, 0), 20);  // not a's wrap to 5
-    range.currentFrame = 60;
-    EXPECT_EQ(nextKeyFrame(&selection.list, &range, 0), 5);  // all wrap: the earliest
-    range.currentFrame = 30;
-    EXPECT_EQ(previousKeyFrame(&selection.list, &range, 0), 20);
-    range.currentFrame = 3;
-    EXPECT_EQ(previousKeyFrame(&selection.list, &range, 0), 50);  // all wrap: the latest
+    EXPECT_EQ(nextKeyFrame(&selection.list, 15), 20);  // not a's wrap to 5
+    EXPECT_EQ(nextKeyFrame(&selection.list, 60), 5);   // all wrap: the earliest
+    EXPECT_EQ(previousKeyFrame(&selection.list, 30), 20);
+    EXPECT_EQ(previousKeyFrame(&selection.list, 3), 50);  // all wrap: the latest
 }
 
 TEST(PlayerTrack, SelectAndDeselectKeepTheListConsistent) {

@@ -1,6 +1,6 @@
 // A small annotation state for the key-editing, overlay and video-view tests: 22
-// tracks, a table of homographies (identity unless a test changes one) and a frame
-// range, gathered in a Scene.
+// tracks, a table of homographies (identity unless a test changes one) and a current
+// frame, gathered in a Scene.
 #pragma once
 
 #include <random>
@@ -28,7 +28,7 @@ inline void randomCamera(std::vector<Homography>* records, unsigned seed) {
 struct SceneFixture : TrackSet {
     std::vector<Homography> homographies;
     Registration registration;
-    FrameRange frames;
+    int frame = 0;  // the current frame
     Scene scene;
 
     // Records for frames 0..recordCount-1; a video of width x height pixels.
@@ -36,10 +36,9 @@ struct SceneFixture : TrackSet {
         homographies.assign(recordCount, shiftHomography(0, 0));
         registration.homographies = homographies.empty() ? nullptr : homographies.data();
         registration.count = recordCount;
-        frames = {0, 999, 0};
         scene.tracks = tracks;
         scene.registration = &registration;
-        scene.frames = &frames;
+        scene.currentFrame = &frame;
         scene.videoWidth = width;
         scene.videoHeight = height;
     }
@@ -57,5 +56,5 @@ struct SceneFixture : TrackSet {
                new KeyFrame{KEY_FLAG_KEY, feetX, feetY, rectX, rectY, rectWidth, rectHeight},
                NODE_OWNS_PAYLOAD, frame);
     }
-    void at(int frame) { frames.currentFrame = frame; }
+    void at(int f) { frame = f; }
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tracking/scene.h"
+#include "views/frame_range.h"
 
 inline Homography identityHomography() {
     return {{1, 0, 0, 0, 1, 0, 0, 0, 1}};
@@ -34,7 +35,7 @@ struct TestScene {
         frames = {0, frameCount - 1, 0};
         scene.tracks = tracks;
         scene.registration = &registration;
-        scene.frames = &frames;
+        scene.currentFrame = &frames.currentFrame;
         scene.videoWidth = 800;
         scene.videoHeight = 400;
     }

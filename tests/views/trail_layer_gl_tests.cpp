@@ -103,7 +103,7 @@ TEST_F(TrailLayerGlTest, SamePictureAsTheDirectPass) {
     LinkedList selection;
     selectTrack(&selection, &t.tracks[8]);
     t.at(nextKey(&t.tracks[8], firstKey(&t.tracks[8]))->frame);
-    ASSERT_EQ(deleteKeysAtCurrentFrame(&selection, &t.frames), 1);
+    ASSERT_EQ(deleteKeysAtCurrentFrame(&selection, t.frames.currentFrame), 1);
     deselectTrack(&selection, &t.tracks[8]);
     t.at(159);
     expectSamePicture(&fieldView, "deleted key");
@@ -167,7 +167,7 @@ TEST_F(TrailLayerGlTest, RandomSessionsMatchTheDirectPass) {
                             key = nextKey(track, key);
                         t.at(key->frame);
                         selectTrack(&selection, track);
-                        ASSERT_EQ(deleteKeysAtCurrentFrame(&selection, &t.frames), 1);
+                        ASSERT_EQ(deleteKeysAtCurrentFrame(&selection, t.frames.currentFrame), 1);
                         deselectTrack(&selection, track);
                     }
                     break;
