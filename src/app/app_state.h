@@ -10,7 +10,7 @@
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/scene.h"
-#include "tracking/video_view.h"
+#include "video_view/video_view.h"
 #include "video/video_source.h"
 #include "views/timeline.h"
 #include "views/view.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "test_scene.h"
-#include "tracking/video_overlay.h"
+#include "video_view/video_overlay.h"
 #include "views/field_plan.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "tracking/video_view.h"
+#include "video_view/video_view.h"
 
 #include <GL/gl.h>
 
 #include "toolkit/event_dispatch.h"
-#include "tracking/video_overlay.h"
+#include "video_view/video_overlay.h"
 #include "widgets/bitmap_font.h"
 #include "widgets/colour.h"
 

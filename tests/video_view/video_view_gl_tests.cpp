@@ -7,10 +7,10 @@
 #include <cmath>
 #include <vector>
 
-#include "../../support/gl_test_window.h"
-#include "../scene_fixture.h"
+#include "../tracking/scene_fixture.h"
+#include "gl_test_window.h"
 #include "toolkit/event_dispatch.h"
-#include "tracking/video_view.h"
+#include "video_view/video_view.h"
 #include "widgets/bitmap_font.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // only a release over the view, with a player selected, stores a key.
 #include <gtest/gtest.h>
 
-#include "../scene_fixture.h"
+#include "../tracking/scene_fixture.h"
 #include "toolkit/event_dispatch.h"
-#include "tracking/video_view.h"
+#include "video_view/video_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tracking/video_overlay.h"
+#include "video_view/video_overlay.h"
 
 #include "tracking/player_label.h"
 #include "tracking/shown_position.h"

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "scene_fixture.h"
+#include "../tracking/scene_fixture.h"
 #include "temp_folder.h"
 #include "tracking/tracking_file.h"
-#include "tracking/video_overlay.h"
+#include "video_view/video_overlay.h"
 
 namespace {
 
