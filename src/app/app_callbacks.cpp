@@ -17,66 +17,72 @@ int applicationKeyHandler(InterfaceObject*, int key, int, int) {
     return 1;
 }
 
-int playPauseReleased(InterfaceObject*, int, int) {
+int playPauseReleased(InterfaceObject*, int, int, int, int) {
     playPause(&app);
     return 1;
 }
 
-int previousFrameReleased(InterfaceObject*, int, int) {
+int previousFrameReleased(InterfaceObject*, int, int, int, int) {
     previousFrameCommand(&app);
     return 1;
 }
 
-int nextFrameReleased(InterfaceObject*, int, int) {
+int nextFrameReleased(InterfaceObject*, int, int, int, int) {
     nextFrameCommand(&app);
     return 1;
 }
 
-int previousKeyReleased(InterfaceObject*, int, int) {
+int previousKeyReleased(InterfaceObject*, int, int, int, int) {
     previousKeyCommand(&app);
     return 1;
 }
 
-int nextKeyReleased(InterfaceObject*, int, int) {
+int nextKeyReleased(InterfaceObject*, int, int, int, int) {
     nextKeyCommand(&app);
     return 1;
 }
 
-int loadReleased(InterfaceObject*, int, int) {
+int loadReleased(InterfaceObject*, int, int, int, int) {
     loadCommand(&app);
     return 1;
 }
 
-int saveReleased(InterfaceObject*, int, int) {
+int saveReleased(InterfaceObject*, int, int, int, int) {
     saveCommand(&app);
     return 1;
 }
 
-int deleteKeyReleased(InterfaceObject*, int, int) {
+int deleteKeyReleased(InterfaceObject*, int, int, int, int) {
     deleteKeyCommand(&app);
     return 1;
 }
 
-int modifySwitchReleased(InterfaceObject* object, int, int) {
+int modifySwitchReleased(InterfaceObject* object, int, int, int, int) {
     toggleEditMode(&app, static_cast<SwitchButton*>(object));
     return 1;
 }
 
-int playerButtonReleased(InterfaceObject* object, int, int) {
+int playerButtonReleased(InterfaceObject* object, int, int, int, int) {
     const int index = static_cast<int>(static_cast<SwitchButton*>(object) - app.playerButtons);
     selectPlayer(&app, index);
     return 1;
 }
 
 int timelinePressed(InterfaceObject*, int x, int) {
+    app.timelinePointerX = x;
     timelinePress(&app, x);
+    return 1;
+}
+
+int timelineDragged(InterfaceObject*, int x, int, int, int) {
+    app.timelinePointerX = x;  // scrubbed to at the next tick: one seek per tick at most
     return 1;
 }
 
 int timelineIdle(InterfaceObject*) {
     // Held, the timeline scrubs: the frame under the pointer is shown while dragging.
     const bool changed =
-        isPressed(&app.timeline) ? timelineScrub(&app, getPointerX() - app.timeline.x) : false;
+        isPressed(&app.timeline) ? timelineScrub(&app, app.timelinePointerX) : false;
     const bool stepped = playbackStep(&app, playbackClockSeconds());
     const bool exported = collectExport(&app.exporter, &app);
     if (stepped || changed || exported) redisplayAll();

@@ -9,21 +9,22 @@
 int applicationKeyHandler(InterfaceObject* object, int key, int x, int y);
 
 // Release callbacks of the main window's buttons (the toolkit redraws after them).
-int playPauseReleased(InterfaceObject* object, int x, int y);
-int previousFrameReleased(InterfaceObject* object, int x, int y);
-int nextFrameReleased(InterfaceObject* object, int x, int y);
-int previousKeyReleased(InterfaceObject* object, int x, int y);
-int nextKeyReleased(InterfaceObject* object, int x, int y);
-int loadReleased(InterfaceObject* object, int x, int y);
-int saveReleased(InterfaceObject* object, int x, int y);
-int deleteKeyReleased(InterfaceObject* object, int x, int y);
-int modifySwitchReleased(InterfaceObject* object, int x, int y);
-int playerButtonReleased(InterfaceObject* object, int x, int y);
+int playPauseReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int previousFrameReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int nextFrameReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int previousKeyReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int nextKeyReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int loadReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int saveReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int deleteKeyReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int modifySwitchReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int playerButtonReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
 
-// The timeline's press callback (jump to the frame under the pointer) and idle
-// callback (while held, the frame under the pointer; else one playback step; then a
-// redraw of every window).
+// The timeline's press callback (jump to the frame under the pointer), drag callback
+// (remembers the pointer) and idle callback (while held, the frame under the pointer;
+// else one playback step; then a redraw of every window).
 int timelinePressed(InterfaceObject* object, int x, int y);
+int timelineDragged(InterfaceObject* object, int x, int y, int pressX, int pressY);
 int timelineIdle(InterfaceObject* object);
 
 // Reshape callbacks. The main window lays its widgets out again for the new size;

@@ -10,8 +10,8 @@
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/scene.h"
-#include "video_view/video_view.h"
 #include "video/video_source.h"
+#include "video_view/video_view.h"
 #include "views/timeline.h"
 #include "views/view.h"
 #include "widgets/button.h"
@@ -44,6 +44,7 @@ struct AppState {
     TextPanel helpPanel;         // the shortcut list, inside shortcutsPanel
     TitledFrame shortcutsPanel;  // hidden until 'h'; movable
     Timeline timeline;           // owns the current frame and the selection
+    int timelinePointerX = 0;    // pointer x while the timeline is held, timeline pixels
     // The field windows' views.
     View fieldView;    // "football field" window
     View fieldView3D;  // "3D view of football field" window

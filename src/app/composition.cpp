@@ -150,7 +150,7 @@ void setTexture(Texture* texture, const Image& picture, int expectedFormat, int 
 // Gives the button its pictures, its release callback and OBJ_TEXTURED, and adds it
 // to the current window.
 void finishButton(Button* button, const ButtonPictures& pictures, int format,
-                  PointerCallback release) {
+                  DragCallback release) {
     setTexture(&button->texture, pictures.look[LOOK_DEFAULT], format, TEXTURE_STATIC);
     setTexture(&button->pressTexture, pictures.look[LOOK_PRESSED], format, TEXTURE_STATIC);
     setTexture(&button->rollOverTexture, pictures.look[LOOK_ROLL_OVER], format, TEXTURE_STATIC);
@@ -160,7 +160,7 @@ void finishButton(Button* button, const ButtonPictures& pictures, int format,
 }
 
 void finishSwitch(SwitchButton* button, const ButtonPictures& pictures, int format,
-                  PointerCallback release) {
+                  DragCallback release) {
     setTexture(&button->switchDefaultTexture, pictures.switchLook[LOOK_DEFAULT], format,
                TEXTURE_STATIC);
     setTexture(&button->switchPressTexture, pictures.switchLook[LOOK_PRESSED], format,
@@ -173,7 +173,7 @@ void finishSwitch(SwitchButton* button, const ButtonPictures& pictures, int form
 using ButtonConstructor = void (*)(Button*, int, int, int, int, const char*, int);
 
 void makeButton(Button* button, ButtonConstructor construct, const Rect& r, const char* name,
-                const ButtonPictures& pictures, PointerCallback release) {
+                const ButtonPictures& pictures, DragCallback release) {
     construct(button, r.x, r.y, r.w, r.h, name, 0);
     finishButton(button, pictures, TEXTURE_BGRA, release);
 }
@@ -283,6 +283,7 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     const Rect& t = l.timeline;
     createTimeline(&s->timeline, t.x, t.y, t.w, t.h, "timeline", 0, 0, s->video.nFrames - 1);
     setPressCallback(&s->timeline, timelinePressed);
+    setDragCallback(&s->timeline, timelineDragged);
     setIdleCallback(&s->timeline, timelineIdle);
     addToCurrentWindow(&s->timeline);
     s->scene.currentFrame = &s->timeline.frames.currentFrame;

@@ -4,16 +4,6 @@
 
 namespace {
 
-struct PointerState {
-    int x = 0, y = 0;
-    int buttonEventX = 0, buttonEventY = 0;
-    int dx = 0, dy = 0;
-    InterfaceObject* pressed = nullptr;
-    InterfaceObject* rollOver = nullptr;
-};
-
-PointerState pointer;
-
 uint32_t buttonBit(int button) {
     switch (button) {
         case MOUSE_LEFT_BUTTON:
@@ -29,53 +19,33 @@ uint32_t buttonBit(int button) {
 }
 
 // Records a pointer position given by GLUT (y downward) and the movement since the last one.
-void trackMovement(const InterfaceObject* window, int x, int y) {
+void trackMovement(const InterfaceObject* window, PointerState* pointer, int x, int y) {
     int upward = window->h - y;
-    pointer.dx = x - pointer.x;
-    pointer.dy = upward - pointer.y;
-    pointer.x = x;
-    pointer.y = upward;
+    pointer->dx = x - pointer->x;
+    pointer->dy = upward - pointer->y;
+    pointer->x = x;
+    pointer->y = upward;
 }
 
-void storeButtonEventPosition() {
-    pointer.buttonEventX = pointer.x;
-    pointer.buttonEventY = pointer.y;
+void storeButtonEventPosition(PointerState* pointer) {
+    pointer->pressX = pointer->x;
+    pointer->pressY = pointer->y;
+}
+
+// The pointer and the press, relative to the object, for the drag callbacks.
+int callWithPress(int (*invoke)(InterfaceObject*, int, int, int, int), InterfaceObject* object,
+                  const PointerState* pointer) {
+    return invoke(object, pointer->x - object->x, pointer->y - object->y,
+                  pointer->pressX - object->x, pointer->pressY - object->y);
 }
 
 }  // namespace
 
-int getPointerX() {
-    return pointer.x;
-}
-int getPointerY() {
-    return pointer.y;
-}
-int getButtonEventX() {
-    return pointer.buttonEventX;
-}
-int getButtonEventY() {
-    return pointer.buttonEventY;
-}
-int getPointerDX() {
-    return pointer.dx;
-}
-int getPointerDY() {
-    return pointer.dy;
-}
-InterfaceObject* getPressedObject() {
-    return pointer.pressed;
-}
-InterfaceObject* getRollOverObject() {
-    return pointer.rollOver;
-}
-void resetPointerState() {
-    pointer = PointerState{};
-}
-
-bool dispatchMouseButton(InterfaceObject* window, int button, int state, int x, int y) {
-    pointer.x = x;
-    pointer.y = window->h - y;
-    InterfaceObject* hit = hitTest(window, pointer.x, pointer.y);
+bool dispatchMouseButton(InterfaceObject* window, PointerState* pointer, int button, int state,
+                         int x, int y) {
+    pointer->x = x;
+    pointer->y = window->h - y;
+    InterfaceObject* hit = hitTest(window, pointer->x, pointer->y);
     // Flags go to the window itself when the pointer is over none of its objects.
     InterfaceObject* target = hit ? hit : window;
     uint32_t bit = buttonBit(button);
@@ -85,51 +55,53 @@ bool dispatchMouseButton(InterfaceObject* window, int button, int state, int x, 
         setFlags(target, bit | OBJ_PRESSED);
         clearFlags(target, OBJ_RELEASED | OBJ_RELEASED_OUTSIDE | OBJ_ROLL_OVER | OBJ_ROLL_OUT);
         toggleFlags(target, OBJ_PRESS_TOGGLE);
-        storeButtonEventPosition();
+        storeButtonEventPosition(pointer);
         if (hit) {
-            invokePress(hit, pointer.x - hit->x, pointer.y - hit->y);
+            invokePress(hit, pointer->x - hit->x, pointer->y - hit->y);
             redraw = true;
         }
     } else if (state == MOUSE_BUTTON_UP) {
         setFlags(target, OBJ_RELEASED);
         clearFlags(target, OBJ_RELEASED_OUTSIDE | OBJ_PRESSED | OBJ_ROLL_OVER | OBJ_ROLL_OUT | bit);
-        InterfaceObject* pressed = pointer.pressed;
+        InterfaceObject* pressed = pointer->pressed;
         if (hit && hit == pressed) {
-            invokeRelease(hit, pointer.x - hit->x, pointer.y - hit->y);
+            callWithPress(invokeRelease, hit, pointer);
             toggleFlags(hit, OBJ_SWITCHED_ON);
             redraw = true;
         } else if (pressed) {
             setFlags(pressed, OBJ_RELEASED_OUTSIDE);
             clearFlags(pressed, OBJ_RELEASED | OBJ_PRESSED | bit);
-            invokeReleaseOutside(pressed, pointer.x - pressed->x, pointer.y - pressed->y);
+            callWithPress(invokeReleaseOutside, pressed, pointer);
             redraw = true;
         }
-        // Stored only now: a release callback reads where the button went down.
-        storeButtonEventPosition();
+        // Stored only now: the release callbacks get where the button went down.
+        storeButtonEventPosition(pointer);
     } else {
         clearFlags(target, OBJ_POINTER_STATE_BITS | OBJ_BUTTON_BITS);
-        storeButtonEventPosition();
+        storeButtonEventPosition(pointer);
     }
-    pointer.pressed = hit;
+    pointer->pressed = hit;
     return redraw;
 }
 
-bool dispatchMotion(InterfaceObject* window, int x, int y) {
-    trackMovement(window, x, y);
-    if (!pointer.pressed) return false;
-    if (flagsSet(pointer.pressed, OBJ_MOVABLE)) moveWalk(pointer.pressed, pointer.dx, pointer.dy);
+bool dispatchMotion(InterfaceObject* window, PointerState* pointer, int x, int y) {
+    trackMovement(window, pointer, x, y);
+    InterfaceObject* pressed = pointer->pressed;
+    if (!pressed) return false;
+    if (flagsSet(pressed, OBJ_MOVABLE)) moveWalk(pressed, pointer->dx, pointer->dy);
+    callWithPress(invokeDrag, pressed, pointer);
     return true;
 }
 
-bool dispatchPassiveMotion(InterfaceObject* window, int x, int y) {
-    trackMovement(window, x, y);
-    InterfaceObject* hit = hitTest(window, pointer.x, pointer.y);
+bool dispatchPassiveMotion(InterfaceObject* window, PointerState* pointer, int x, int y) {
+    trackMovement(window, pointer, x, y);
+    InterfaceObject* hit = hitTest(window, pointer->x, pointer->y);
     InterfaceObject* target = hit ? hit : window;
-    if (hit == pointer.rollOver) return false;
+    if (hit == pointer->rollOver) return false;
     bool redraw = false;
-    if (pointer.rollOver) {
-        clearFlags(pointer.rollOver, OBJ_ROLL_OVER);
-        setFlags(pointer.rollOver, OBJ_ROLL_OUT);
+    if (pointer->rollOver) {
+        clearFlags(pointer->rollOver, OBJ_ROLL_OVER);
+        setFlags(pointer->rollOver, OBJ_ROLL_OUT);
         clearFlags(target, OBJ_PRESSED | OBJ_RELEASED | OBJ_RELEASED_OUTSIDE);
         redraw = true;
     }
@@ -139,6 +111,6 @@ bool dispatchPassiveMotion(InterfaceObject* window, int x, int y) {
     clearFlags(hit, OBJ_ROLL_OUT);
     setFlags(hit, OBJ_ROLL_OVER);
     clearFlags(target, OBJ_PRESSED | OBJ_RELEASED | OBJ_RELEASED_OUTSIDE);
-    pointer.rollOver = hit;
+    pointer->rollOver = hit;
     return true;
 }

@@ -17,8 +17,7 @@ InterfaceObject _glutInterface;
 void initObject(InterfaceObject* object, int x, int y, int w, int h, const char* name, int level,
                 uint32_t flags, InterfaceObject* parent, InitCallback init, DisplayCallback display,
                 KeyboardCallback keyboard, IdleCallback idle, PointerCallback press,
-                PointerCallback release, PointerCallback releaseOutside, int reserved0,
-                int reserved1) {
+                DragCallback release, DragCallback releaseOutside, int reserved0, int reserved1) {
     assert(object);
     object->flags = flags;
     object->x = x;
@@ -39,6 +38,7 @@ void initObject(InterfaceObject* object, int x, int y, int w, int h, const char*
     object->releaseOutside = releaseOutside;
     object->reserved[0] = reserved0;
     object->reserved[1] = reserved1;
+    object->drag = nullptr;  // set apart by the few objects that follow a drag
 }
 
 void initObjectBasic(InterfaceObject* object, int x, int y, int w, int h, const char* name,
@@ -65,8 +65,11 @@ void setIdleCallback(InterfaceObject* object, IdleCallback callback) {
 void setPressCallback(InterfaceObject* object, PointerCallback callback) {
     object->press = callback;
 }
-void setReleaseCallback(InterfaceObject* object, PointerCallback callback) {
+void setReleaseCallback(InterfaceObject* object, DragCallback callback) {
     object->release = callback;
+}
+void setDragCallback(InterfaceObject* object, DragCallback callback) {
+    object->drag = callback;
 }
 
 // ---- Flag operations
@@ -98,14 +101,29 @@ bool isPressed(const InterfaceObject* object) {
 
 // ---- Invokers
 
+int invokeInit(InterfaceObject* object) {
+    return object->init ? object->init(object) : 0;
+}
+int invokeDisplay(InterfaceObject* object) {
+    return object->display ? object->display(object) : 0;
+}
+int invokeIdle(InterfaceObject* object) {
+    return object->idle ? object->idle(object) : 0;
+}
+int invokeKeyboard(InterfaceObject* object, int key, int x, int y) {
+    return object->keyboard ? object->keyboard(object, key, x, y) : 0;
+}
 int invokePress(InterfaceObject* object, int x, int y) {
     return object->press ? object->press(object, x, y) : 0;
 }
-int invokeRelease(InterfaceObject* object, int x, int y) {
-    return object->release ? object->release(object, x, y) : 0;
+int invokeDrag(InterfaceObject* object, int x, int y, int pressX, int pressY) {
+    return object->drag ? object->drag(object, x, y, pressX, pressY) : 0;
 }
-int invokeReleaseOutside(InterfaceObject* object, int x, int y) {
-    return object->releaseOutside ? object->releaseOutside(object, x, y) : 0;
+int invokeRelease(InterfaceObject* object, int x, int y, int pressX, int pressY) {
+    return object->release ? object->release(object, x, y, pressX, pressY) : 0;
+}
+int invokeReleaseOutside(InterfaceObject* object, int x, int y, int pressX, int pressY) {
+    return object->releaseOutside ? object->releaseOutside(object, x, y, pressX, pressY) : 0;
 }
 
 // ---- Insertion
@@ -163,21 +181,15 @@ int walkAll(InterfaceObject* start, Visit visit) {
 }  // namespace
 
 int initWalk(InterfaceObject* start) {
-    return walkAll(start, [](InterfaceObject* object) {
-        if (object->init) object->init(object);
-    });
+    return walkAll(start, [](InterfaceObject* object) { invokeInit(object); });
 }
 
 int idleWalk(InterfaceObject* start) {
-    return walkAll(start, [](InterfaceObject* object) {
-        if (object->idle) object->idle(object);
-    });
+    return walkAll(start, [](InterfaceObject* object) { invokeIdle(object); });
 }
 
 int keyboardWalk(InterfaceObject* start, int key, int x, int y) {
-    return walkAll(start, [=](InterfaceObject* object) {
-        if (object->keyboard) object->keyboard(object, key, x, y);
-    });
+    return walkAll(start, [=](InterfaceObject* object) { invokeKeyboard(object, key, x, y); });
 }
 
 int moveWalk(InterfaceObject* start, int dx, int dy) {
@@ -193,7 +205,7 @@ int displayWalk(InterfaceObject* start) {
     workStackPush(start);
     while (!workStackEmpty()) {
         InterfaceObject* object = workStackPop();
-        if (object->display) object->display(object);
+        invokeDisplay(object);
         // Pushed last to first so that the first (lowest level) child is drawn next.
         for (int i = object->children.count - 1; i >= 0; --i) {
             InterfaceObject* child = childAt(object, i);

@@ -36,39 +36,41 @@ constexpr int OBJECT_NAME_SIZE = 512;
 struct InterfaceObject;
 
 // Every callback returns an int that no caller reads. Pointer positions given to
-// press, release and release-outside are relative to the object's lower-left
-// corner, y upward; keyboard gets the window system's key and pointer (y down).
+// press, drag, release and release-outside are relative to the object's lower-left
+// corner, y upward; the last three also get where the button went down (pressX,
+// pressY). Keyboard gets the window system's key and pointer (y down).
 using InitCallback = int (*)(InterfaceObject* object);
 using DisplayCallback = int (*)(InterfaceObject* object);
 using KeyboardCallback = int (*)(InterfaceObject* object, int key, int x, int y);
 using IdleCallback = int (*)(InterfaceObject* object);
 using PointerCallback = int (*)(InterfaceObject* object, int x, int y);
+using DragCallback = int (*)(InterfaceObject* object, int x, int y, int pressX, int pressY);
 
 struct InterfaceObject {
-    uint32_t flags = 0;                        // state flags above
-    int x = 0, y = 0;                          // lower-left corner, window pixels, y upward
-    int w = 0, h = 0;                          // size in pixels
-    char name[OBJECT_NAME_SIZE] = {};          // object name, or the label a button draws
-    int level = 0;                             // drawing order among siblings: higher is on top
-    InterfaceObject* parent = nullptr;         // holder of this object in its child list
-    PointerList children;                      // children in ascending level
-    InitCallback init = nullptr;               // prepares the object once (init walk, display)
-    DisplayCallback display = nullptr;         // draws the object
-    KeyboardCallback keyboard = nullptr;       // each key press of the object's window
-    IdleCallback idle = nullptr;               // each frame tick of the program
-    PointerCallback press = nullptr;           // a mouse button went down on the object
-    PointerCallback release = nullptr;         // it came up on the object it went down on
-    PointerCallback releaseOutside = nullptr;  // it came up elsewhere after going down here
-    int reserved[2] = {0, 0};                  // set by initialisation, never read
+    uint32_t flags = 0;                     // state flags above
+    int x = 0, y = 0;                       // lower-left corner, window pixels, y upward
+    int w = 0, h = 0;                       // size in pixels
+    char name[OBJECT_NAME_SIZE] = {};       // object name, or the label a button draws
+    int level = 0;                          // drawing order among siblings: higher is on top
+    InterfaceObject* parent = nullptr;      // holder of this object in its child list
+    PointerList children;                   // children in ascending level
+    InitCallback init = nullptr;            // prepares the object once (init walk, display)
+    DisplayCallback display = nullptr;      // draws the object
+    KeyboardCallback keyboard = nullptr;    // each key press of the object's window
+    IdleCallback idle = nullptr;            // each frame tick of the program
+    PointerCallback press = nullptr;        // a mouse button went down on the object
+    DragCallback release = nullptr;         // it came up on the object it went down on
+    DragCallback releaseOutside = nullptr;  // it came up elsewhere after going down here
+    int reserved[2] = {0, 0};               // set by initialisation, never read
+    DragCallback drag = nullptr;            // the pointer moved while pressed on the object
 };
 
-// Generic initialisation: stores every field, copies the name (cut at 511
-// characters), gives the child list capacity 1. Does not insert into parent.
+// Generic initialisation: stores every field (no drag callback), copies the name (cut at
+// 511 characters), gives the child list capacity 1. Does not insert into parent.
 void initObject(InterfaceObject* object, int x, int y, int w, int h, const char* name, int level,
                 uint32_t flags, InterfaceObject* parent, InitCallback init, DisplayCallback display,
                 KeyboardCallback keyboard, IdleCallback idle, PointerCallback press,
-                PointerCallback release, PointerCallback releaseOutside, int reserved0,
-                int reserved1);
+                DragCallback release, DragCallback releaseOutside, int reserved0, int reserved1);
 // Short form used by every widget constructor: OBJ_ACTIVE, default init, no other callbacks.
 void initObjectBasic(InterfaceObject* object, int x, int y, int w, int h, const char* name,
                      int level, DisplayCallback display);
@@ -80,7 +82,8 @@ void setDisplayCallback(InterfaceObject* object, DisplayCallback callback);
 void setKeyboardCallback(InterfaceObject* object, KeyboardCallback callback);
 void setIdleCallback(InterfaceObject* object, IdleCallback callback);
 void setPressCallback(InterfaceObject* object, PointerCallback callback);
-void setReleaseCallback(InterfaceObject* object, PointerCallback callback);
+void setReleaseCallback(InterfaceObject* object, DragCallback callback);
+void setDragCallback(InterfaceObject* object, DragCallback callback);
 
 // Flag operations.
 void assignFlags(InterfaceObject* object, uint32_t flags);
@@ -92,10 +95,16 @@ bool flagsNotSet(const InterfaceObject* object, uint32_t bits);  // not all give
 bool isPlaying(const InterfaceObject* object);                   // OBJ_PLAYING set
 bool isPressed(const InterfaceObject* object);                   // OBJ_PRESSED set
 
-// Invokers: call the callback when it is set and return its result, else 0.
+// Invokers: call the callback when it is set and return its result, else 0. Every
+// callback of the toolkit and the widgets is called through them.
+int invokeInit(InterfaceObject* object);
+int invokeDisplay(InterfaceObject* object);
+int invokeIdle(InterfaceObject* object);
+int invokeKeyboard(InterfaceObject* object, int key, int x, int y);
 int invokePress(InterfaceObject* object, int x, int y);
-int invokeRelease(InterfaceObject* object, int x, int y);
-int invokeReleaseOutside(InterfaceObject* object, int x, int y);
+int invokeDrag(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int invokeRelease(InterfaceObject* object, int x, int y, int pressX, int pressY);
+int invokeReleaseOutside(InterfaceObject* object, int x, int y, int pressX, int pressY);
 
 // Inserts child into parent's child list in level order (after every child of
 // equal or lower level) and sets its parent. Returns the child, or null with a

@@ -198,19 +198,19 @@ void handleKeyboard(unsigned char key, int x, int y) {
 void handleMouse(int button, int state, int x, int y) {
     Window* window = currentWindowObject();
     if (!window) return;
-    if (dispatchMouseButton(window, button, state, x, y)) redisplayAll();
+    if (dispatchMouseButton(window, &window->pointer, button, state, x, y)) redisplayAll();
 }
 
 void handleMotion(int x, int y) {
     Window* window = currentWindowObject();
     if (!window) return;
-    if (dispatchMotion(window, x, y)) redisplayAll();
+    if (dispatchMotion(window, &window->pointer, x, y)) redisplayAll();
 }
 
 void handlePassiveMotion(int x, int y) {
     Window* window = currentWindowObject();
     if (!window) return;
-    if (dispatchPassiveMotion(window, x, y)) redisplayAll();
+    if (dispatchPassiveMotion(window, &window->pointer, x, y)) redisplayAll();
 }
 
 namespace {

@@ -16,8 +16,9 @@ using WindowReshapeCallback = void (*)(Window* window, int width, int height);
 // position given at creation and the current client size; its name is the title,
 // its level -1.
 struct Window : InterfaceObject {
-    int windowId = 0;  // GLUT's id for the window (1, 2, 3 in creation order); 0 once closed
-    FrameTimer timer;  // paces the idle walks while this window is current
+    int windowId = 0;      // GLUT's id for the window (1, 2, 3 in creation order); 0 once closed
+    FrameTimer timer;      // paces the idle walks while this window is current
+    PointerState pointer;  // the pointer as this window's events have reported it
     WindowReshapeCallback reshape = nullptr;  // lays the tree out again after a resize
 };
 

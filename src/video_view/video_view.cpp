@@ -32,10 +32,10 @@ constexpr double LABEL_BOX_BELOW = 1.0;   // box bottom below the label's y0
 constexpr double LABEL_BOX_ABOVE = 10.0;  // box top above y0
 constexpr double LABEL_TEXT_BELOW = 3.0;  // text origin below y0
 
-// The drag in video pixels: the panel may show the video scaled.
-DragRect currentDrag(const VideoView* view) {
-    const DragRect onPanel = dragRectBetween(getPointerX(), getPointerY(), getButtonEventX(),
-                                             getButtonEventY(), view->x, view->y);
+// The drag from the press to the pointer (relative to the panel) in video pixels:
+// the panel may show the video scaled.
+DragRect dragInVideo(const VideoView* view, int x, int y, int pressX, int pressY) {
+    const DragRect onPanel = dragRectBetween(x, y, pressX, pressY, 0, 0);
     const Scene* scene = view->scene;
     if (scene == nullptr) return onPanel;
     return dragRectToVideo(onPanel, view->w, view->h, scene->videoWidth, scene->videoHeight);
@@ -138,6 +138,8 @@ void createVideoView(VideoView* view, int x, int y, int w, int h, const char* na
                      Scene* scene) {
     createPanel(view, x, y, w, h, name, level);
     setDisplayCallback(view, drawVideoView);
+    setPressCallback(view, videoDragStart);
+    setDragCallback(view, videoDragMove);
     setReleaseCallback(view, videoDragEnd);
     view->scene = scene;
     view->dragRect = DragRect();
@@ -158,10 +160,7 @@ int drawVideoView(InterfaceObject* object) {
     glPushMatrix();
     glLoadIdentity();
 
-    if (flagsSet(view, OBJ_PRESSED)) {
-        view->dragRect = currentDrag(view);
-        drawDragRect(view->dragRect);
-    }
+    if (flagsSet(view, OBJ_PRESSED)) drawDragRect(view->dragRect);
     const int player = scene->selectedPlayer;
     if (scene->tracks != nullptr && player >= 0 && player < PLAYER_COUNT) {
         PlayerTrack* track = &scene->tracks[player];
@@ -180,11 +179,23 @@ int drawVideoView(InterfaceObject* object) {
     return 1;
 }
 
-int videoDragEnd(InterfaceObject* object, int, int) {
+int videoDragStart(InterfaceObject* object, int x, int y) {
     VideoView* view = static_cast<VideoView*>(object);
+    view->dragRect = dragInVideo(view, x, y, x, y);
+    return 1;
+}
+
+int videoDragMove(InterfaceObject* object, int x, int y, int pressX, int pressY) {
+    VideoView* view = static_cast<VideoView*>(object);
+    view->dragRect = dragInVideo(view, x, y, pressX, pressY);
+    return 1;
+}
+
+int videoDragEnd(InterfaceObject* object, int x, int y, int pressX, int pressY) {
+    VideoView* view = static_cast<VideoView*>(object);
+    view->dragRect = dragInVideo(view, x, y, pressX, pressY);
     Scene* scene = view->scene;
     if (scene == nullptr || scene->selectedPlayer < 0) return 1;
-    view->dragRect = currentDrag(view);
     editSelectedPlayerKey(scene, view->dragRect);
     return 1;
 }

@@ -12,11 +12,12 @@
 // into video pixels, so the keys never depend on the scale.
 struct VideoView : Panel {
     Scene* scene = nullptr;  // what the overlays show and a drag edits; not owned
-    DragRect dragRect;       // the drag, relative to the view; recomputed while the view is
-                             // pressed and at the release
+    DragRect dragRect;       // the drag, relative to the view: set at the press, followed
+                             // while the pointer moves, final at the release
 };
 
-// createPanel, then drawVideoView as display and videoDragEnd as release callback. The
+// createPanel, then drawVideoView as display and videoDragStart, videoDragMove and
+// videoDragEnd as press, drag and release callbacks. The
 // composition gives the frame to the panel's texture (setDefaultTexture, streamed) and
 // clears OBJ_CACHED so that every display shows the current frame.
 void createVideoView(VideoView* view, int x, int y, int w, int h, const char* name, int level,
@@ -27,7 +28,10 @@ void createVideoView(VideoView* view, int x, int y, int w, int h, const char* na
 // selected player's trajectory (showTrails) or plain marks, and the labels
 // (showNumbers). Leaves the projection matrix mode selected. Returns 1.
 int drawVideoView(InterfaceObject* object);
+// Press and drag callbacks: the drag rectangle from the press to the pointer. Return 1.
+int videoDragStart(InterfaceObject* object, int x, int y);
+int videoDragMove(InterfaceObject* object, int x, int y, int pressX, int pressY);
 // Release callback (a press on the view released over it): with a player selected, the
-// drag from the button-event position to the pointer becomes that player's key at the
-// current frame. Returns 1.
-int videoDragEnd(InterfaceObject* object, int x, int y);
+// drag from the press to the pointer becomes that player's key at the current frame.
+// Returns 1.
+int videoDragEnd(InterfaceObject* object, int x, int y, int pressX, int pressY);

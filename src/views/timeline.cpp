@@ -103,7 +103,7 @@ int initTimeline(InterfaceObject* object) {
 
 int displayTimeline(InterfaceObject* object) {
     Timeline* timeline = static_cast<Timeline*>(object);
-    if (timeline->init != nullptr) timeline->init(timeline);
+    invokeInit(timeline);
     glViewport(timeline->x, timeline->y, timeline->w, timeline->h);
     if (timeline->backgroundList > 0) glCallList(static_cast<GLuint>(timeline->backgroundList));
     drawTimelineCursor(timeline);

@@ -213,7 +213,7 @@ int initNextButton(InterfaceObject* object) {
 }
 
 int drawButtonLook(InterfaceObject* object, const int lists[BUTTON_LOOKS]) {
-    if (object->init != nullptr) object->init(object);
+    invokeInit(object);
     glViewport(object->x, object->y, object->w, object->h);
     glCallList(static_cast<GLuint>(lists[buttonLook(object->flags)]));
     return 1;

@@ -90,7 +90,7 @@ int initTextPanel(InterfaceObject* object) {
 
 int displayTextPanel(InterfaceObject* object) {
     const TextPanel* panel = static_cast<const TextPanel*>(object);
-    if (panel->init != nullptr) panel->init(object);
+    invokeInit(object);
     glViewport(panel->x, panel->y, panel->w, panel->h);
     if (flagsSet(panel, OBJ_CACHED)) {
         glCallList(static_cast<GLuint>(panel->displayList));

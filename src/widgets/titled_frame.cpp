@@ -18,7 +18,7 @@ void createTitledFrame(TitledFrame* frame, int x, int y, int w, int h, const cha
 }
 
 int displayTitledFrame(InterfaceObject* object) {
-    if (object->init != nullptr) object->init(object);
+    invokeInit(object);
     glViewport(object->x, object->y, object->w, object->h);
     if (object->w <= 0 || object->h <= 0) return 1;
 

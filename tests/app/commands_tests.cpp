@@ -33,6 +33,7 @@ std::string folder;
 std::string clip;
 
 InterfaceObject window;  // a main window without GLUT, for clicks
+PointerState pointer;    // its pointer
 
 class Commands : public ::testing::Test {
   protected:
@@ -77,7 +78,7 @@ class Commands : public ::testing::Test {
         layout = computeLayout(in);
 
         initObjectBasic(&window, 1, 1, 810, WINDOW_H, "main", -1, nullptr);
-        resetPointerState();
+        pointer = PointerState();
         const Rect& t = layout.timeline;
         createTimeline(&app.timeline, t.x, t.y, t.w, t.h, "timeline", 0, 0, CLIP_FRAMES - 1);
         app.scene.currentFrame = &app.timeline.frames.currentFrame;
@@ -105,8 +106,8 @@ class Commands : public ::testing::Test {
     // A left click in the middle of r, through the toolkit's dispatch.
     static void click(const Rect& r) {
         const int x = r.x + r.w / 2, y = WINDOW_H - (r.y + r.h / 2);
-        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, x, y);
-        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, x, y);
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, x, y);
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, x, y);
     }
 
     static int frame() { return app.timeline.frames.currentFrame; }

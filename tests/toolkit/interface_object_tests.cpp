@@ -107,10 +107,13 @@ TEST_F(Tree, FlagTestsAndInvokers) {
 
     EXPECT_EQ(invokePress(object, 3, 4), 0);
     setPressCallback(object, answerPress);
-    object->releaseOutside = answerPress;
+    object->releaseOutside = [](InterfaceObject*, int x, int y, int pressX, int pressY) {
+        return x * 1000 + y + pressX * 100 + pressY * 10;
+    };
     EXPECT_EQ(invokePress(object, 3, 4), 3004);
-    EXPECT_EQ(invokeReleaseOutside(object, 7, 8), 7008);
-    EXPECT_EQ(invokeRelease(object, 5, 6), 0);
+    EXPECT_EQ(invokeReleaseOutside(object, 7, 8, 1, 2), 7128);
+    EXPECT_EQ(invokeRelease(object, 5, 6, 1, 2), 0);
+    EXPECT_EQ(invokeDrag(object, 5, 6, 1, 2), 0);
 }
 
 TEST_F(Tree, InsertionKeepsLevelOrderAndInsertionOrderWithinALevel) {

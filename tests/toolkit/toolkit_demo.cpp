@@ -58,12 +58,12 @@ int reportPress(InterfaceObject* object, int x, int y) {
     return 1;
 }
 
-int reportRelease(InterfaceObject* object, int x, int y) {
+int reportRelease(InterfaceObject* object, int x, int y, int, int) {
     std::printf("release %s %d %d\n", object->name, x, y);
     return 1;
 }
 
-int reportReleaseOutside(InterfaceObject* object, int x, int y) {
+int reportReleaseOutside(InterfaceObject* object, int x, int y, int, int) {
     std::printf("releaseOutside %s %d %d\n", object->name, x, y);
     return 1;
 }

@@ -62,10 +62,11 @@ class VideoViewGlTest : public ::testing::Test {
     SceneFixture s{40, kVideoW, kVideoH};
     std::vector<unsigned char> frame;  // BGR, bottom row first
     InterfaceObject window;
+    PointerState pointer;  // the window's
     VideoView view;
 
     void SetUp() override {
-        resetPointerState();
+        pointer = PointerState();
         frame.resize(static_cast<size_t>(kVideoW) * kVideoH * 3);
         paint(0, 0, kVideoW, kVideoH, kFrame);
         createVideoView(&view, kViewX, kViewY, kVideoW, kVideoH, "video", 0, &s.scene);
@@ -99,7 +100,8 @@ class VideoViewGlTest : public ::testing::Test {
     }
     // Pointer events at video positions, as GLUT reports them (window pixels, y down).
     void mouse(int state, int x, int y) {
-        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, state, kViewX + x, kWindowH - (kViewY + y));
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, state, kViewX + x,
+                            kWindowH - (kViewY + y));
     }
     void keysAt10_20_30(int player) {
         s.key(player, 10, 100, 50, 100, 90, 20, 60);
@@ -120,7 +122,7 @@ TEST_F(VideoViewGlTest, FrameIsDrawnUpright) {
 
 TEST_F(VideoViewGlTest, DragRectangleWhilePressedOnly) {
     mouse(MOUSE_BUTTON_DOWN, 100, 50);
-    dispatchMotion(&window, kViewX + 140, kWindowH - (kViewY + 130));
+    dispatchMotion(&window, &pointer, kViewX + 140, kWindowH - (kViewY + 130));
     draw();
     EXPECT_EQ(view.dragRect.x0, 140);
     EXPECT_EQ(view.dragRect.y0, 130);

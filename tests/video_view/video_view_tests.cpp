@@ -12,11 +12,12 @@ constexpr int kWindowH = 300;
 
 struct DragTest : ::testing::Test {
     InterfaceObject window;
+    PointerState pointer;  // the window's
     VideoView view;
     SceneFixture s{0};
 
     void SetUp() override {
-        resetPointerState();
+        pointer = PointerState();
         initObjectBasic(&window, 0, 0, 400, kWindowH, "window", -1, nullptr);
         clearFlags(&window, OBJ_ACTIVE);
         createVideoView(&view, 20, 10, 320, 240, "video", 0, &s.scene);
@@ -29,9 +30,11 @@ struct DragTest : ::testing::Test {
     }
     // Button down and up at window positions (y upward), as GLUT reports them.
     void dragInWindow(int fromX, int fromY, int toX, int toY) {
-        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, fromX, kWindowH - fromY);
-        dispatchMotion(&window, toX, kWindowH - toY);
-        dispatchMouseButton(&window, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, toX, kWindowH - toY);
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, fromX,
+                            kWindowH - fromY);
+        dispatchMotion(&window, &pointer, toX, kWindowH - toY);
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, toX,
+                            kWindowH - toY);
     }
 };
 
