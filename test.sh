@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test twice: in the normal
 # build and in a build with AddressSanitizer and UndefinedBehaviorSanitizer;
-# then the video tests, whose source decodes in a thread of its own, once more
-# under ThreadSanitizer.
+# then the tests of code with threads of its own (the video source's decoding, the
+# recovery copy's writer) once more under ThreadSanitizer.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/scripts/install-deps.sh"
@@ -18,7 +18,7 @@ run_suite() {
 status=0
 run_suite "$here/build" -DCMAKE_BUILD_TYPE=Release || status=1
 run_suite "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DANNOTATE_SANITIZE=ON || status=1
-tsan_tests="frame_cache_tests video_source_tests"
+tsan_tests="frame_cache_tests video_source_tests recovery_writer_tests"
 { cmake -S "$here" -B "$here/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DANNOTATE_THREAD_SANITIZE=ON >/dev/null &&
     cmake --build "$here/build-tsan" -j"$jobs" --target $tsan_tests &&

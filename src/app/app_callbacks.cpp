@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/app_state.h"
 #include "app/commands.h"
@@ -11,9 +12,18 @@
 #include "app/screen_fit.h"
 #include "toolkit/event_dispatch.h"
 #include "toolkit/window.h"
+#include "video_view/video_view.h"
 
 int applicationKeyHandler(InterfaceObject*, int key, int, int) {
-    if (runKeyCommand(&app, key)) redisplayAll();
+    const bool shift = (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0;
+    if (runKeyCommand(&app, keyWithModifiers(key, shift))) redisplayAll();
+    return 1;
+}
+
+int videoPanelReleased(InterfaceObject* object, int x, int y, int pressX, int pressY) {
+    beginKeyEdit(&app);
+    videoDragEnd(object, x, y, pressX, pressY);
+    endKeyEdit(&app);
     return 1;
 }
 
@@ -113,6 +123,25 @@ void reshapeView(View* view, double* aspect, Rect* window, int width, int height
 }
 
 }  // namespace
+
+namespace {
+
+constexpr unsigned WORK_SAFETY_PERIOD_MS = 100;  // how soon a signal or a due write is seen
+
+void workSafetyTimer(int) {
+    if (const int signal = pendingExitSignal()) exitOnSignal(&app, signal);
+    const double now =
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    recoveryTick(&app, now);
+    glutTimerFunc(WORK_SAFETY_PERIOD_MS, workSafetyTimer, 0);
+}
+
+}  // namespace
+
+void startWorkSafetyTimer() {
+    installExitSignals();
+    glutTimerFunc(WORK_SAFETY_PERIOD_MS, workSafetyTimer, 0);
+}
 
 void fieldWindowReshaped(Window*, int width, int height) {
     reshapeView(&app.fieldView, &app.fieldAspect, &app.layout.fieldWindow, width, height);

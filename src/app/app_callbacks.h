@@ -20,6 +20,14 @@ int deleteKeyReleased(InterfaceObject* object, int x, int y, int pressX, int pre
 int modifySwitchReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
 int playerButtonReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
 
+// Release callback of the video panel: the panel's own (a drag becomes a key) as one
+// undoable step.
+int videoPanelReleased(InterfaceObject* object, int x, int y, int pressX, int pressY);
+
+// Starts the GLUT timer that keeps the recovery copy and ends the program on SIGTERM,
+// SIGHUP and SIGINT (installing their handlers).
+void startWorkSafetyTimer();
+
 // The timeline's press callback (jump to the frame under the pointer), drag callback
 // (remembers the pointer) and idle callback (while held, the frame under the pointer;
 // else one playback step; then a redraw of every window).

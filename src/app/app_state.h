@@ -6,10 +6,12 @@
 #include "app/export_worker.h"
 #include "app/layout.h"
 #include "app/playback_clock.h"
+#include "app/recovery.h"
 #include "app/status_line.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/scene.h"
+#include "tracking/undo_history.h"
 #include "video/video_source.h"
 #include "video_view/video_view.h"
 #include "views/timeline.h"
@@ -56,12 +58,16 @@ struct AppState {
     double fieldAspect = -1.0;  // width / height of fieldView, fixed at its window's first reshape
     double aspect3D = -1.0;     // the same for fieldView3D
 
-    StatusLine status;  // shown in the main window, in layout.statusLine
+    StatusLine status;            // shown in the main window, in layout.statusLine
+    InterfaceObject statusPanel;  // where the main window shows it
 
     LayoutInput layoutInput;  // the video and picture sizes and the screen, for relayouts
     Layout layout;            // where everything is now: the display scale, the status strip
     PlaybackClock playback;   // which frame is due while playing
     ExportWorker exporter;    // the exports being written after a save or 'e'
+
+    UndoHistory history;  // every change of the tracks, to undo and redo
+    Recovery recovery;    // the copy of unsaved changes beside the save file
 };
 
 extern AppState app;

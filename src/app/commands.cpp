@@ -4,13 +4,52 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "tracking/player_label.h"
 #include "tracking/tracking_file.h"
 
 namespace {
 
 void seekToCurrentFrame(AppState* state) {
     seekVideo(&state->video, state->timeline.frames.currentFrame);
+}
+
+int currentFrame(const AppState* state) {
+    return state->timeline.frames.currentFrame;
+}
+
+int selectedPlayerOf(const AppState* state) {
+    const int player = state->scene.selectedPlayer;
+    return player >= 0 && player < PLAYER_COUNT ? player : -1;
+}
+
+// The selected player's label for the undo history's descriptions, "-" for none.
+void selectedLabel(const AppState* state, char label[PLAYER_LABEL_SIZE]) {
+    const int player = selectedPlayerOf(state);
+    if (player >= 0)
+        playerLabelText(player, label);
+    else
+        std::snprintf(label, PLAYER_LABEL_SIZE, "-");
+}
+
+// Shows where an undone or redone step was made: its frame, and its player selected
+// (or none) as a click on the player buttons would leave them.
+void showStep(AppState* state, const UndoStep& step) {
+    Timeline* timeline = &state->timeline;
+    if (step.frame != timeline->frames.currentFrame) {
+        setCurrentFrame(&timeline->frames, timeline->flags, step.frame);
+        seekToCurrentFrame(state);
+    }
+    const int current = selectedPlayerOf(state);
+    if (step.selectedPlayer == current) return;
+    if (step.selectedPlayer < 0) {
+        clearFlags(&state->playerButtons[current], OBJ_SWITCHED_ON);
+        selectPlayer(state, current);  // the selected one again: deselects it
+        return;
+    }
+    setFlags(&state->playerButtons[step.selectedPlayer], OBJ_SWITCHED_ON);
+    selectPlayer(state, step.selectedPlayer);
 }
 
 }  // namespace
@@ -83,8 +122,17 @@ void nextKeyCommand(AppState* state) {
 }
 
 int deleteKeyCommand(AppState* state) {
-    return deleteKeysAtCurrentFrame(&state->timeline.selection,
-                                    state->timeline.frames.currentFrame);
+    const int frame = currentFrame(state);
+    char label[PLAYER_LABEL_SIZE];
+    selectedLabel(state, label);
+    beginStep(&state->history, state->tracks, frame, selectedPlayerOf(state),
+              "delete key of %s at frame %d", label, frame);
+    for (int p = 0; p < PLAYER_COUNT; p++)
+        if (state->tracks[p].selectionEntry != nullptr) recordKey(&state->history, p, frame);
+    const int removed =
+        deleteKeysAtCurrentFrame(&state->timeline.selection, state->timeline.frames.currentFrame);
+    endStep(&state->history);
+    return removed;
 }
 
 void selectPlayer(AppState* state, int index) {
@@ -132,12 +180,21 @@ void toggleEditMode(AppState* state, SwitchButton* modifySwitch) {
 }
 
 int saveCommand(AppState* state) {
-    const int saved = saveTracking(state->saveFileName, state->tracks, state->video.nFrames,
-                                   state->video.videoHeight, &state->registration);
+    const int result = saveTracking(state->saveFileName, state->tracks, state->video.nFrames,
+                                    state->video.videoHeight, &state->registration);
+    char shown[ABSOLUTE_NAME_SIZE];
+    absoluteName(state->saveFileName, shown, sizeof shown);
+    if (result != 1) {
+        setStatusText(&state->status, "can't save to %s (see the console)", shown);
+        return result;
+    }
+    markSaved(&state->history);
+    recoverySaved(state);
+    setStatusText(&state->status, "saved %d frames to %s", state->video.nFrames, shown);
     // The exports follow every save that succeeded, so they never lag behind the file;
     // they are written while the user goes on.
-    if (saved == 1) requestExport(&state->exporter, state);
-    return saved;
+    requestExport(&state->exporter, state);
+    return result;
 }
 
 bool exportCommand(AppState* state) {
@@ -145,9 +202,69 @@ bool exportCommand(AppState* state) {
 }
 
 int loadCommand(AppState* state) {
+    char shown[ABSOLUTE_NAME_SIZE];
+    absoluteName(state->loadFileName, shown, sizeof shown);
+    UndoHistory* history = &state->history;
+    beginStep(history, state->tracks, currentFrame(state), selectedPlayerOf(state), "load %s",
+              shown);
+    for (int player = 0; player < PLAYER_COUNT; player++) recordTrack(history, player);
     // No clearing first: a file that cannot be read whole leaves the work on screen.
-    return loadTracking(state->loadFileName, state->tracks, state->video.nFrames,
-                        state->video.videoHeight);
+    const int result = loadTracking(state->loadFileName, state->tracks, state->video.nFrames,
+                                    state->video.videoHeight);
+    endStep(history);
+    if (result == 0) {
+        setStatusText(&state->status, "can't load %s (see the console)", shown);
+        return result;
+    }
+    int keys = 0;
+    for (const PlayerTrack& track : state->tracks) keys += track.keys.count;
+    setStatusText(&state->status, "loaded %d keys from %s", keys, shown);
+    // Loading the save file itself leaves nothing unsaved.
+    char saveShown[ABSOLUTE_NAME_SIZE];
+    absoluteName(state->saveFileName, saveShown, sizeof saveShown);
+    if (result == 1 && std::strcmp(shown, saveShown) == 0) markSaved(history);
+    return result;
+}
+
+void beginKeyEdit(AppState* state) {
+    const int frame = currentFrame(state);
+    const int player = selectedPlayerOf(state);
+    char label[PLAYER_LABEL_SIZE];
+    selectedLabel(state, label);
+    const char* what = state->scene.editMode == EDIT_FEET_ONLY   ? "feet of"
+                       : state->scene.editMode == EDIT_RECT_ONLY ? "rectangle of"
+                                                                 : "key";
+    beginStep(&state->history, state->tracks, frame, player, "%s %s at frame %d", what, label,
+              frame);
+    if (player >= 0) recordKey(&state->history, player, frame);
+}
+
+void endKeyEdit(AppState* state) {
+    endStep(&state->history);
+}
+
+void undoCommand(AppState* state) {
+    const UndoStep* step = undoStep(&state->history, state->tracks);
+    if (step == nullptr) {
+        std::printf("nothing to undo\n");
+        setStatusText(&state->status, "nothing to undo");
+        return;
+    }
+    std::printf("undo: %s\n", step->what);
+    setStatusText(&state->status, "undo: %s", step->what);
+    showStep(state, *step);
+}
+
+void redoCommand(AppState* state) {
+    const UndoStep* step = redoStep(&state->history, state->tracks);
+    if (step == nullptr) {
+        std::printf("nothing to redo\n");
+        setStatusText(&state->status, "nothing to redo");
+        return;
+    }
+    std::printf("redo: %s\n", step->what);
+    setStatusText(&state->status, "redo: %s", step->what);
+    showStep(state, *step);
 }
 
 int timelineFrameAt(const FrameRange& range, int width, int x) {
@@ -198,6 +315,7 @@ void toggleHelp(AppState* state) {
 void exitProgram(AppState* state) {
     // The exports of the last save are finished rather than left half written.
     waitForExports(&state->exporter, state);
+    finishRecovery(state);
     releaseVideo(&state->video);
     std::fflush(stdout);
     std::exit(EXIT_BY_ESC);

@@ -44,14 +44,27 @@ void selectNeighbourPlayer(AppState* state, int step);
 void toggleEditMode(AppState* state, SwitchButton* modifySwitch);
 
 // Writes every track to the save name and, when that succeeded, starts the exports
-// (export_worker); the tracking file's result (1 on success).
+// (export_worker), marks the tracks saved and removes the recovery copy; the status
+// line tells the result with the file's absolute path. The tracking file's result (1
+// on success).
 int saveCommand(AppState* state);
 // 'e': starts writing the exports beside the save name (<name>.csv and <name>.mot.txt);
 // their result goes to the status line when they are done. False when they cannot start.
 bool exportCommand(AppState* state);
-// Reads the load name's keys into the tracks. The tracks change only when the whole
-// file was read, and the selection stays. The tracking file's result (1 on success).
+// Reads the load name's keys into the tracks, as one undoable step. The tracks change
+// only when the whole file was read, and the selection stays. The tracking file's
+// result (1 on success).
 int loadCommand(AppState* state);
+
+// A drag on the video is about to become a key of the selected player at the current
+// frame: opens its undo step. endKeyEdit closes it (no step when nothing changed).
+void beginKeyEdit(AppState* state);
+void endKeyEdit(AppState* state);
+// Ctrl+Z and Ctrl+Y: takes the tracks one step back or forward, shows the frame and
+// selects the player of that step, and says "undo: <what>" or "redo: <what>" on the
+// console and the status line ("nothing to undo" / "nothing to redo" at either end).
+void undoCommand(AppState* state);
+void redoCommand(AppState* state);
 
 // The frame a press at x pixels from the left edge of a timeline `width` pixels wide
 // stands for: count * (x + 1) / width after the first frame, kept within the range,
@@ -64,8 +77,9 @@ void toggleTrails(AppState* state);   // 'd'
 void toggleNumbers(AppState* state);  // 's'
 void flipCamera(AppState* state);     // 'f': negates both camera angles
 void toggleHelp(AppState* state);     // 'h': opens or closes the "shortcuts" frame
-// Esc: waits for the exports being written, releases the video and ends the process
-// with exit code 1.
+// Esc (and a window's close button): waits for the exports being written, keeps
+// unsaved changes in the recovery copy, releases the video and ends the process with
+// exit code 1.
 [[noreturn]] void exitProgram(AppState* state);
 
 constexpr int EXIT_BY_ESC = 1;  // the process's exit code after Esc

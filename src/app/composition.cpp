@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "app/app_callbacks.h"
+#include "app/app_state.h"
 #include "app/layout.h"
 #include "app/screen_fit.h"
 #include "toolkit/window.h"
@@ -14,7 +15,9 @@
 #include "views/field_view.h"
 #include "views/field_view_3d.h"
 #include "views/subfield_view.h"
+#include "widgets/bevel.h"
 #include "widgets/bitmap_font.h"
+#include "widgets/glyph_tables.h"
 #include "widgets/image_file.h"
 
 // ---- Pictures
@@ -23,10 +26,14 @@ namespace {
 
 // The help text, line by line.
 const char* const HELP_LINES[] = {
-    "'space' : play/pause",        "'>' : next frame",         "'<' : previous frame",
-    "'m' : next key frame",        "'n' : previous key frame", "'r' : delete key",
-    "'p' : next player",           "'o' : previous player",    "'s' : show player numbers",
-    "'f' : flip camera direction", "'h' : open/close help",    "'Esc' : exit program",
+    "'space' : play/pause",      "'>' : next frame",
+    "'<' : previous frame",      "'m' : next key frame",
+    "'n' : previous key frame",  "'r' : delete key",
+    "'p' : next player",         "'o' : previous player",
+    "'s' : show player numbers", "'f' : flip camera direction",
+    "'h' : open/close help",     "'Ctrl+Z' : undo",
+    "'Ctrl+Y' : redo",           "'Ctrl+S' : save",
+    "'Esc' : exit program",
 };
 
 constexpr int CONTROL_ALPHA_THRESHOLD = 50;  // dark corners of the control pictures turn clear
@@ -34,6 +41,7 @@ constexpr int HELP_INDENT = 3;               // pixels left of each help line
 constexpr int HELP_SPACING = 2;              // pixels below each help line
 constexpr int HELP_LEVEL = 1;
 constexpr int SHORTCUTS_LEVEL = 2;  // the last child of the main window: drawn over everything
+constexpr Colour STATUS_TEXT_COLOUR = {0.95f, 0.95f, 0.85f};  // on the window's background
 
 int missingPictures = 0;
 const char* artworkDirectory = "";
@@ -200,6 +208,29 @@ void makeSceneView(AppState* s, View* view, const Rect& r, const char* name,
 
 // ---- Main window
 
+// The status line: the last message and whether there are unsaved changes. Text too wide
+// for the strip loses its beginning, so that the file name and the unsaved state show.
+int drawStatusLine(InterfaceObject* object) {
+    if (object->w <= 0 || object->h <= 0) return 1;
+    char shown[STATUS_TEXT_SIZE + 32];
+    statusLineShown(&app.status, hasUnsavedChanges(&app.history), shown, sizeof shown);
+    const char* text = shown;
+    const float room = static_cast<float>(object->w);
+    char cut[sizeof shown + 3];
+    if (textWidth(text, defaultFont) > room) {
+        const float ellipsis = textWidth("...", defaultFont);
+        while (*text != '\0' && textWidth(text, defaultFont) + ellipsis > room) ++text;
+        std::snprintf(cut, sizeof cut, "...%s", text);
+        text = cut;
+    }
+    glViewport(object->x, object->y, object->w, object->h);
+    setColour(STATUS_TEXT_COLOUR);
+    // The glyphs' cells centred on the strip.
+    const float bottom = static_cast<float>(object->h - GLYPH_SIZE) / 2;
+    drawText(text, 0, bottom, room, static_cast<float>(object->h), defaultFont);
+    return 1;
+}
+
 void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     createToolWindow(l.mainWindow, s->video.videoFileName, mainWindowReshaped);
 
@@ -248,6 +279,8 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
 
     const Rect& video = l.videoPanel;
     createVideoView(&s->videoPanel, video.x, video.y, video.w, video.h, "video", 0, &s->scene);
+    // The edit a drag makes is one undoable step.
+    setReleaseCallback(&s->videoPanel, videoPanelReleased);
     // The source reads each frame into the same buffer, in the format the texture
     // reads: the texture is uploaded again at the first draw after each read, not at
     // every redraw.
@@ -287,6 +320,12 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     setIdleCallback(&s->timeline, timelineIdle);
     addToCurrentWindow(&s->timeline);
     s->scene.currentFrame = &s->timeline.frames.currentFrame;
+
+    const Rect& status = l.statusLine;
+    initObjectBasic(&s->statusPanel, status.x, status.y, status.w, status.h, "status", 0,
+                    drawStatusLine);
+    clearFlags(&s->statusPanel, OBJ_ACTIVE);  // clicks on it go nowhere
+    addToCurrentWindow(&s->statusPanel);
 }
 
 }  // namespace
@@ -341,5 +380,6 @@ void prepareWindow(int windowIndex) {
 }  // namespace
 
 void runWindows() {
+    startWorkSafetyTimer();
     runInterface(prepareWindow);
 }

@@ -21,18 +21,9 @@ struct ExportJob {
 namespace {
 
 // Copies the keys; false when memory runs out (job's tracks then partly filled).
-bool copyKeys(PlayerTrack* from, TrackSet* to) {
-    for (int player = 0; player < PLAYER_COUNT; player++) {
-        PlayerTrack* track = &from[player];
-        for (KeyNode* key = firstKey(track); key != nullptr; key = nextKey(track, key)) {
-            KeyFrame* copy = new (std::nothrow) KeyFrame(*keyFrameOf(key));
-            if (copy == nullptr) return false;
-            if (addKey(&to->tracks[player], copy, NODE_OWNS_PAYLOAD, key->frame) == nullptr) {
-                delete copy;
-                return false;
-            }
-        }
-    }
+bool copyAllKeys(PlayerTrack* from, TrackSet* to) {
+    for (int player = 0; player < PLAYER_COUNT; player++)
+        if (!copyKeys(&to->tracks[player], &from[player])) return false;
     return true;
 }
 
@@ -52,7 +43,7 @@ void runJob(ExportWorker* worker) {
 bool startJob(ExportWorker* worker, AppState* state) {
     std::unique_ptr<ExportJob> job(new (std::nothrow) ExportJob);
     const int nFrames = state->video.nFrames > 0 ? state->video.nFrames : 0;
-    bool copied = job != nullptr && copyKeys(state->tracks, &job->tracks);
+    bool copied = job != nullptr && copyAllKeys(state->tracks, &job->tracks);
     if (copied) {
         job->saveName = state->saveFileName;
         job->registration = &state->registration;

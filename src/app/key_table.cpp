@@ -21,12 +21,18 @@ void deleteKeyKey(AppState* state) {
 void exportKey(AppState* state) {
     exportCommand(state);
 }
+void saveKey(AppState* state) {
+    saveCommand(state);
+}
 
 using KeyTable = std::array<KeyCommand, KEY_TABLE_SIZE>;
 
 KeyTable buildKeyTable() {
     KeyTable table{};
     auto bind = [&table](int key, KeyCommand command) { table[key - KEY_TABLE_FIRST] = command; };
+    bind(KEY_CTRL_S, saveKey);
+    bind(KEY_CTRL_Y, redoCommand);
+    bind(KEY_CTRL_Z, undoCommand);
     bind(ESC_KEY, exitProgram);
     bind(' ', playPauseKey);
     bind(',', previousFrameCommand);
@@ -49,6 +55,10 @@ KeyTable buildKeyTable() {
 const KeyTable keyTable = buildKeyTable();
 
 }  // namespace
+
+int keyWithModifiers(int key, bool shift) {
+    return (key & 0xFF) == KEY_CTRL_Z && shift ? KEY_CTRL_Y : key;
+}
 
 KeyCommand keyCommand(int key) {
     const int code = key & 0xFF;

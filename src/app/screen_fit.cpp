@@ -43,6 +43,7 @@ void placeMainWidgets(AppState* s) {
     for (int i = 0; i < PLAYER_COUNT; ++i) place(&s->playerButtons[i], l.playerButtons[i]);
     place(&s->videoPanel, l.videoPanel);
     place(&s->timeline, l.timeline);
+    place(&s->statusPanel, l.statusLine);
     TitledFrame* frame = &s->shortcutsPanel;
     const int dx = shiftInside(frame->x, frame->w, l.mainWindow.w);
     const int dy = shiftInside(frame->y, frame->h, l.mainWindow.h);

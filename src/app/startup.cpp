@@ -45,12 +45,14 @@ int runSetup(const CommandLine& names) {
         setStatusText(&app.status, "no registration: field views are empty");
 
     prepareScene(&app);
+    recoverAtStart(&app);
     composeWindows(&app, names.programDirectory);
     runWindows();
 
     // Closing a window ends the program as Esc does; should the loop return anyway
     // (every window gone), the video and the registration are released here.
     waitForExports(&app.exporter, &app);
+    finishRecovery(&app);
     releaseVideo(&app.video);
     clearRegistration(&app.registration);
     return 1;

@@ -12,3 +12,7 @@ struct StatusLine {
 // Replaces the message; a message longer than the buffer is cut, never overrun.
 void setStatusText(StatusLine* status, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// The line as the window shows it: the message, followed by "unsaved changes" while the
+// tracks differ from the save file (alone when there is no message). Cut to fit `size`.
+void statusLineShown(const StatusLine* status, bool unsaved, char* out, int size);

@@ -43,8 +43,13 @@ std::string folderOf(const std::string& fileName) {
 // The new file gets the mode of the file it replaces, or the usual mode of a new file.
 mode_t newFileMode(const struct stat* existing) {
     if (existing != nullptr) return existing->st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    // umask can only be read by setting it: done once, so that two threads saving at
+    // the same time cannot leave the process with the mask of 0 that one of them set.
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
     return 0666 & ~mask;
 }
 

@@ -149,15 +149,8 @@ int stepToKey(LinkedList* selection, int frame, bool forward) {
 int deleteKeysAtCurrentFrame(LinkedList* selection, int frame) {
     int removed = 0;
     ListIterator it;
-    for (iterBegin(&it, selection); iterValid(&it); iterNext(&it)) {
-        PlayerTrack* track = trackOf(it.current);
-        KeyNode* key = seekKey(track, frame);
-        if (key == nullptr || key->frame != frame) continue;
-        track->cursor = key->prev;
-        track->keys.count--;
-        listRemove(key);
-        removed++;
-    }
+    for (iterBegin(&it, selection); iterValid(&it); iterNext(&it))
+        removed += removeKeyAt(trackOf(it.current), frame);
     return removed;
 }
 
@@ -198,4 +191,31 @@ void replaceKeys(PlayerTrack* track, PlayerTrack* source) {
         from->count = 0;
     }
     source->cursor = &from->head;
+}
+
+KeyNode* keyAt(PlayerTrack* track, int frame) {
+    KeyNode* key = seekKey(track, frame);
+    return key != nullptr && key->frame == frame ? key : nullptr;
+}
+
+int removeKeyAt(PlayerTrack* track, int frame) {
+    KeyNode* key = keyAt(track, frame);
+    if (key == nullptr) return 0;
+    track->cursor = key->prev;
+    track->keys.count--;
+    listRemove(key);
+    return 1;
+}
+
+bool copyKeys(PlayerTrack* track, const PlayerTrack* source) {
+    // Appending in frame order: the cursor of track stays on the last key added, so each
+    // insertion is one step.
+    for (KeyNode* key = firstKey(source); key != nullptr; key = nextKey(source, key)) {
+        KeyFrame* copy = new (std::nothrow) KeyFrame(*keyFrameOf(key));
+        if (copy == nullptr || addKey(track, copy, NODE_OWNS_PAYLOAD, key->frame) == nullptr) {
+            delete copy;
+            return false;
+        }
+    }
+    return true;
 }

@@ -74,6 +74,14 @@ KeyNode* addKey(PlayerTrack* track, KeyFrame* keyFrame, int bits, int frame);
 // Moves source's keys to track, freeing the keys track had; source is left empty. Both
 // cursors go to their head sentinels; selection entries stay.
 void replaceKeys(PlayerTrack* track, PlayerTrack* source);
+// Removes and frees the key on frame; the cursor goes to the key before it. Returns 1,
+// or 0 (track unchanged) when the track has no key there.
+int removeKeyAt(PlayerTrack* track, int frame);
+// The key on frame exactly, or null. Moves the cursor.
+KeyNode* keyAt(PlayerTrack* track, int frame);
+// Adds to track a copy of every key of source (a key on the same frame is replaced).
+// Returns false when memory ran out; the keys copied until then stay.
+bool copyKeys(PlayerTrack* track, const PlayerTrack* source);
 
 // Selection and navigation. `selection` holds PlayerTrack pointers in nodes that own
 // only themselves.

@@ -35,7 +35,8 @@ struct FrameSample {
 int saveTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
                  const Registration* registration);
 // saveTracking without its "save ..." line, for programs that write a tracking file
-// the user did not ask to save.
+// the user did not ask to save. It only reads the tracks and the registration, so a
+// thread may write tracks it owns alone.
 int writeTracking(const char* fileName, PlayerTrack* tracks, int nFrames, int videoHeight,
                   const Registration* registration);
 

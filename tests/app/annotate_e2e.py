@@ -14,7 +14,7 @@ import tempfile
 sys.dont_write_bytecode = True  # no cache files in the source tree
 import time
 
-from e2e_support import (summary, Failure, Image, Program, Window, click, click_rect,
+from e2e_support import (summary, Failure, Image, Program, Window, blocks, click, click_rect,
                          decode_frames, drag, find_window, key, log, make_clip, mean_difference,
                          run, wait_until, write_registration)
 
@@ -105,17 +105,6 @@ class Session:
         wait_until("the saved file", lambda: os.path.exists(self.saved))
         with open(self.saved) as f:
             return f.read()
-
-
-def blocks(text):
-    """The saved file's blocks: a list of lists of player lines."""
-    parts = text.split("\nnPlayers\t")
-    result = []
-    for part in parts[1:]:
-        lines = part.strip("\n").split("\n")
-        count = int(lines[0])
-        result.append(lines[1:1 + count])
-    return result
 
 
 def key_line(player, x0, y0, x1, y1, flags=1):

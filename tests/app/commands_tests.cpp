@@ -2,7 +2,9 @@
 // application state with a real (small) video and without a display. Mouse clicks go
 // through the toolkit's event dispatch, which flips a switch after its release
 // callback as it does in the running tool.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "../tracking/track_keys.h"
 #include "app/app_callbacks.h"
 #include "app/app_state.h"
 #include "app/commands.h"
@@ -21,6 +24,7 @@
 #include "temp_folder.h"
 #include "test_clips.h"
 #include "toolkit/event_dispatch.h"
+#include "tracking/tracking_file.h"
 
 namespace {
 
@@ -50,6 +54,11 @@ class Commands : public ::testing::Test {
 
     // The state as composition leaves it, without textures or windows.
     void SetUp() override {
+        // The threads of the last test end before its state goes.
+        waitForExports(&app.exporter, &app);
+        int written = 0;
+        uint64_t revision = 0;
+        collectRecoveryWrite(&app.recovery.writer, true, &written, &revision);
         releaseVideo(&app.video);
         ASSERT_EQ(openVideo(&app.video, clip.c_str(), VIDEO_FRAME_BGR), 1);
         ASSERT_EQ(app.video.nFrames, CLIP_FRAMES);
@@ -65,6 +74,9 @@ class Commands : public ::testing::Test {
         app.editMode = nullptr;
         app.playback = PlaybackClock();
         clearFlags(&app.timeline, OBJ_PLAYING | OBJ_PRESSED);
+        app.history = UndoHistory();
+        app.recovery = Recovery();
+        app.status = StatusLine();
         std::snprintf(app.saveFileName, sizeof app.saveFileName, "%s/saved.dat", folder.c_str());
         std::snprintf(app.loadFileName, sizeof app.loadFileName, "%s/saved.dat", folder.c_str());
         std::remove(app.saveFileName);
@@ -84,6 +96,8 @@ class Commands : public ::testing::Test {
         app.scene.currentFrame = &app.timeline.frames.currentFrame;
         createPlayPauseButton(&app.playButton, 300, 8, 36, 32, ">", 0);
         createVideoView(&app.videoPanel, 2, 71, CLIP_W, CLIP_H, "video", 0, &app.scene);
+        setReleaseCallback(&app.videoPanel, videoPanelReleased);
+        insertChild(&window, &app.videoPanel);
         setPanelPixels(&app.videoPanel, app.video.frameImage);
         const Rect& f = layout.modifyFeetSwitch;
         createSwitchButton(&app.modifyFeetSwitch, f.x, f.y, f.w, f.h, "modify feet", 0);
@@ -108,6 +122,27 @@ class Commands : public ::testing::Test {
         const int x = r.x + r.w / 2, y = WINDOW_H - (r.y + r.h / 2);
         dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, x, y);
         dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, x, y);
+    }
+
+    // A drag on the video panel from (x1, y1) to (x0, y0), panel pixels y upward.
+    static void dragOnVideo(int x1, int y1, int x0, int y0) {
+        const int ox = app.videoPanel.x, oy = WINDOW_H - app.videoPanel.y;
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_DOWN, ox + x1,
+                            oy - y1);
+        dispatchMotion(&window, &pointer, ox + x0, oy - y0);
+        dispatchMouseButton(&window, &pointer, MOUSE_LEFT_BUTTON, MOUSE_BUTTON_UP, ox + x0,
+                            oy - y0);
+    }
+    // What runKeyCommand printed for key.
+    static std::string keyOutput(int key) {
+        testing::internal::CaptureStdout();
+        runKeyCommand(&app, key);
+        return testing::internal::GetCapturedStdout();
+    }
+    static std::string shownStatus() {
+        char text[STATUS_TEXT_SIZE + 32];
+        statusLineShown(&app.status, hasUnsavedChanges(&app.history), text, sizeof text);
+        return text;
     }
 
     static int frame() { return app.timeline.frames.currentFrame; }
@@ -146,6 +181,7 @@ class Commands : public ::testing::Test {
         ASSERT_NE(addKey(&app.tracks[player], key, NODE_OWNS_PAYLOAD, keyFrame), nullptr);
     }
     static int keyCount(int player) { return app.tracks[player].keys.count; }
+    static TrackKeys keysNow() { return keysOf(app.tracks); }
 
     Layout layout;
 };
@@ -404,6 +440,156 @@ TEST_F(Commands, SaveThenLoadRestoresTheSavedKeysAndKeepsTheSelection) {
     EXPECT_NE(app.tracks[12].selectionEntry, nullptr);
     runKeyCommand(&app, 'm');  // the selection still drives the key jumps
     EXPECT_EQ(frame(), 1);
+    EXPECT_FALSE(hasUnsavedChanges(&app.history)) << "the save file itself was loaded";
+
+    // The whole load is one step: Ctrl+Z brings the edits back.
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), std::string("undo: load ") + app.loadFileName + "\n");
+    EXPECT_EQ(keyCount(12), 4);  // 1, 2, 3 and 5
+    EXPECT_EQ(keyCount(2), 1);
+}
+
+TEST_F(Commands, UndoAndRedoTakeTheTracksFrameAndSelectionBackAndSayWhat) {
+    click(layout.playerButtons[0]);  // O1
+    dragOnVideo(10, 5, 30, 40);
+    nextFrameCommand(&app);
+    nextFrameCommand(&app);
+    click(layout.playerButtons[12]);  // D2
+    dragOnVideo(20, 10, 40, 30);
+    click(layout.modifyFeetSwitch);
+    dragOnVideo(5, 6, 5, 6);  // replaces D2's key: the feet only
+    click(layout.modifyFeetSwitch);
+    const TrackKeys edited = keysNow();
+    EXPECT_EQ(keyOutput('r'), "");
+    EXPECT_EQ(keyCount(12), 0);
+    click(layout.playerButtons[12]);  // nobody selected, on another frame
+    previousFrameCommand(&app);
+
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), "undo: delete key of D2 at frame 2\n");
+    EXPECT_TRUE(keysNow() == edited);
+    EXPECT_EQ(frame(), 2);
+    EXPECT_EQ(currentVideoFrame(&app.video), 2);
+    expectSelection(12);
+    EXPECT_EQ(shownStatus(), "undo: delete key of D2 at frame 2 - unsaved changes");
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), "undo: feet of D2 at frame 2\n");
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), "undo: key D2 at frame 2\n");
+    EXPECT_EQ(keyCount(12), 0);
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), "undo: key O1 at frame 0\n");
+    EXPECT_EQ(frame(), 0);
+    expectSelection(0);
+    EXPECT_TRUE(keysNow().empty());
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), "nothing to undo\n");
+    EXPECT_EQ(shownStatus(), "nothing to undo") << "back at the saved state: an empty file";
+
+    // Ctrl+Shift+Z comes as Ctrl+Z with Shift held; it redoes as Ctrl+Y does.
+    EXPECT_EQ(keyOutput(keyWithModifiers(KEY_CTRL_Z, true)), "redo: key O1 at frame 0\n");
+    for (int i = 0; i < 3; i++) runKeyCommand(&app, KEY_CTRL_Y);
+    EXPECT_EQ(keyCount(12), 0);
+    EXPECT_EQ(keyOutput(KEY_CTRL_Z), "undo: delete key of D2 at frame 2\n");
+    EXPECT_TRUE(keysNow() == edited);
+
+    // Ctrl+S saves as the button does; the status names the file.
+    const std::string said = keyOutput(KEY_CTRL_S);  // the exports may follow at once
+    EXPECT_EQ(said.rfind(std::string("save 6 frames data in ") + app.saveFileName + "\n", 0), 0u);
+    EXPECT_EQ(shownStatus(), std::string("saved 6 frames to ") + app.saveFileName);
+    waitForExports(&app.exporter, &app);
+    runKeyCommand(&app, KEY_CTRL_Z);
+    EXPECT_EQ(shownStatus(), "undo: feet of D2 at frame 2 - unsaved changes");
+    // A new change after an undo drops what could have been redone.
+    dragOnVideo(1, 1, 9, 9);
+    EXPECT_EQ(keyOutput(KEY_CTRL_Y), "nothing to redo\n");
+}
+
+TEST_F(Commands, RecoveryCopyFollowsTheChangesIsLoadedAtTheNextStartAndGoesWithASave) {
+    const std::string copy = std::string(app.saveFileName) + ".autosave";
+    const std::string expected = folder + "/expected.dat";
+    EXPECT_EQ(recoverAtStart(&app), 0);
+    EXPECT_EQ(app.recovery.fileName, copy);
+    click(layout.playerButtons[3]);
+    dragOnVideo(10, 5, 30, 40);
+
+    // Written a while after the change, not at once.
+    recoveryTick(&app, 100.0);
+    recoveryTick(&app, 100.0 + RECOVERY_DELAY_SECONDS - 0.5);
+    EXPECT_FALSE(recoveryWriteStarted(&app.recovery.writer));
+    recoveryTick(&app, 100.0 + RECOVERY_DELAY_SECONDS);
+    EXPECT_TRUE(recoveryWriteStarted(&app.recovery.writer));
+    while (recoveryWriteStarted(&app.recovery.writer)) recoveryTick(&app, 200.0);
+    writeTracking(expected.c_str(), app.tracks, CLIP_FRAMES, CLIP_H, &app.registration);
+    EXPECT_EQ(readFile(copy), readFile(expected));
+
+    // What changed since is written at the end, whatever the last write held.
+    nextFrameCommand(&app);
+    dragOnVideo(20, 10, 40, 30);
+    testing::internal::CaptureStdout();
+    finishRecovery(&app);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "unsaved changes kept in " + copy + "\n");
+    writeTracking(expected.c_str(), app.tracks, CLIP_FRAMES, CLIP_H, &app.registration);
+    EXPECT_EQ(readFile(copy), readFile(expected));
+
+    // The next start loads it as unsaved changes, one step to undo.
+    for (PlayerTrack& track : app.tracks) clearTrack(&track);
+    app.history = UndoHistory();
+    app.recovery = Recovery();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(recoverAtStart(&app), 2);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("recovered 2 keys from " + copy),
+              std::string::npos);
+    const std::string again = folder + "/again.dat";
+    writeTracking(again.c_str(), app.tracks, CLIP_FRAMES, CLIP_H, &app.registration);
+    EXPECT_EQ(readFile(again), readFile(expected)) << "the same keys, as the file holds them";
+    EXPECT_EQ(shownStatus(), "recovered 2 keys from " + copy + " - unsaved changes");
+    runKeyCommand(&app, KEY_CTRL_Z);
+    EXPECT_TRUE(keysNow().empty());
+    runKeyCommand(&app, KEY_CTRL_Y);
+    ASSERT_EQ(saveCommand(&app), 1);
+    EXPECT_NE(access(copy.c_str(), F_OK), 0) << "a save removes the copy";
+    waitForExports(&app.exporter, &app);
+
+    // A copy no newer than the save file is stale: not loaded.
+    writeTracking(copy.c_str(), app.tracks, CLIP_FRAMES, CLIP_H, &app.registration);
+    const timespec past[2] = {{1, 0}, {1, 0}};
+    utimensat(AT_FDCWD, copy.c_str(), past, 0);
+    for (PlayerTrack& track : app.tracks) clearTrack(&track);
+    EXPECT_EQ(recoverAtStart(&app), 0);
+    EXPECT_EQ(keyCount(3), 0);
+
+    // A copy that cannot be written is said once, and tried again only after a change.
+    std::snprintf(app.recovery.fileName, sizeof app.recovery.fileName, "%s/missing/x.autosave",
+                  folder.c_str());
+    dragOnVideo(1, 1, 9, 9);
+    testing::internal::CaptureStdout();
+    for (double t = 300.0; t < 300.0 + 3 * RECOVERY_DELAY_SECONDS; t += 1.0) {
+        recoveryTick(&app, t);
+        while (recoveryWriteStarted(&app.recovery.writer)) recoveryTick(&app, t);
+    }
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(said, std::string("can't create the file ") + app.recovery.fileName +
+                        "!\ncan't write the recovery file " + app.recovery.fileName +
+                        ": unsaved changes are not kept!\n");
+}
+
+TEST_F(Commands, ARecoveryCopyThatCannotBeReadWholeChangesNothingAndIsKept) {
+    addKeyAt(7, 2, 10);
+    const TrackKeys before = keysNow();
+    const std::string copy = std::string(app.saveFileName) + ".autosave";
+    for (const char* text : {"nFrames\t6\nfieldPosition\tn\ntotalNPlayers\t22\n\nnPlayers\t1\n3\t1",
+                             "garbage\n", ""}) {
+        std::ofstream(copy) << text;
+        app.recovery = Recovery();
+        EXPECT_EQ(recoverAtStart(&app), 0);
+        EXPECT_TRUE(keysNow() == before);
+        EXPECT_FALSE(hasUnsavedChanges(&app.history));
+        EXPECT_EQ(readFile(copy), text);
+        EXPECT_NE(app.recovery.fileName, copy) << "this run keeps its copy elsewhere";
+    }
+    // This run's own copy goes beside it and leaves it alone.
+    click(layout.playerButtons[3]);
+    dragOnVideo(10, 5, 30, 40);
+    finishRecovery(&app);
+    EXPECT_EQ(readFile(copy), "");
+    EXPECT_EQ(readFile(app.recovery.fileName).rfind("nFrames\t6\n", 0), 0u);
+    std::remove(app.recovery.fileName);
+    std::remove(copy.c_str());
 }
 
 TEST_F(Commands, LoadOfAnUnreadableFileLeavesTheWorkAsItWas) {
@@ -440,7 +626,7 @@ TEST_F(Commands, ViewSwitchKeysAndHelp) {
 
 TEST_F(Commands, KeysWithoutACommandSayNotAvailableAndChangeNothing) {
     for (int key :
-         std::initializer_list<int>{'H', 'P', 'S', 'a', 't', 'z', 26, 116, '0', 127, 200}) {
+         std::initializer_list<int>{'H', 'P', 'S', 'a', 't', 'z', 20, 116, '0', 127, 200}) {
         testing::internal::CaptureStdout();
         EXPECT_FALSE(runKeyCommand(&app, key)) << key;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "key not available\n") << key;

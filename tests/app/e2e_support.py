@@ -73,6 +73,17 @@ def write_registration(path, frames, width, height):
     return sx, sy
 
 
+def blocks(text):
+    """A tracking file's blocks: a list of lists of player lines."""
+    parts = text.split("\nnPlayers\t")
+    result = []
+    for part in parts[1:]:
+        lines = part.strip("\n").split("\n")
+        count = int(lines[0])
+        result.append(lines[1:1 + count])
+    return result
+
+
 # ---- The layout, as the program reports it
 
 LAYOUT_DUMP = "ANNOTATE_LAYOUT_DUMP"  # the variable naming the file the program dumps to
