@@ -6,6 +6,7 @@ packages=(
   g++ cmake make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev
   libpng-dev
+  libopencv-video-dev libopencv-contrib-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libglut-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev

@@ -93,7 +93,7 @@ int timelineIdle(InterfaceObject*) {
     // Held, the timeline scrubs: the frame under the pointer is shown while dragging.
     const bool changed =
         isPressed(&app.timeline) ? timelineScrub(&app, app.timelinePointerX) : false;
-    const bool stepped = playbackStep(&app, playbackClockSeconds());
+    const bool stepped = playbackStep(&app, playbackClockSeconds()) || trackingStep(&app);
     const bool exported = collectExport(&app.exporter, &app);
     if (stepped || changed || exported) redisplayAll();
     return 1;

@@ -8,6 +8,7 @@
 #include "app/playback_clock.h"
 #include "app/recovery.h"
 #include "app/status_line.h"
+#include "assist/tracking_run.h"
 #include "tracking/player_track.h"
 #include "tracking/registration.h"
 #include "tracking/scene.h"
@@ -68,6 +69,9 @@ struct AppState {
 
     UndoHistory history;  // every change of the tracks, to undo and redo
     Recovery recovery;    // the copy of unsaved changes beside the save file
+    // The tracker's run of the selected player ('t', 'T'), fed by the idle callback;
+    // empty (direction 0) when no run is going.
+    TrackingRun trackingRun;
 };
 
 extern AppState app;

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +53,38 @@ void showStep(AppState* state, const UndoStep& step) {
     selectPlayer(state, step.selectedPlayer);
 }
 
+// Frames per second over the whole video, from its clock.
+double meanFrameRate(const VideoSource* video) {
+    const double seconds = videoFrameTime(video, video->nFrames - 1) - videoFrameTime(video, 0);
+    return video->nFrames > 1 && seconds > 0.0 ? (video->nFrames - 1) / seconds
+                                               : DEFAULT_FRAME_RATE;
+}
+
+// The video at frame, shown in the panel; the timeline goes there too.
+void showFrame(AppState* state, int frame) {
+    setCurrentFrame(&state->timeline.frames, state->timeline.flags, frame);
+    if (currentVideoFrame(&state->video) != frame) seekVideo(&state->video, frame);
+    if (state->video.frameImage != nullptr)
+        setPanelPixels(&state->videoPanel, const_cast<unsigned char*>(state->video.frameImage));
+}
+
+// Ends the run: its keys go in, the status says why, and the current frame goes where
+// it stopped (the failing frame, where the next key is needed, or the last tracked).
+void finishTracking(AppState* state) {
+    TrackingRun* run = &state->trackingRun;
+    char label[PLAYER_LABEL_SIZE];
+    playerLabelText(run->player, label);
+    const TrackingStop stop = run->stop;
+    const int where = run->stopFrame;
+    const int added = applyTrackedKeys(state);
+    setStatusText(&state->status, "tracking of %s stopped at frame %d: %s", label, where,
+                  trackingStopReason(stop));
+    std::printf("tracking of %s stopped at frame %d: %s (%d keys)\n", label, where,
+                trackingStopReason(stop), added);
+    std::fflush(stdout);
+    showFrame(state, where);
+}
+
 }  // namespace
 
 void playPause(AppState* state) {
@@ -79,6 +112,7 @@ bool playbackStep(AppState* state, double nowSeconds) {
         stopClock(&state->playback);
         return false;
     }
+    if (trackingRunActive(&state->trackingRun)) return false;  // the run moves the video
     const int current = timeline->frames.currentFrame;
     const int due = dueFrame(&state->playback, &state->video, current, nowSeconds);
     if (due <= current) return false;
@@ -93,6 +127,88 @@ bool playbackStep(AppState* state, double nowSeconds) {
     } else {
         clearFlags(timeline, OBJ_PLAYING);
         stopClock(&state->playback);
+    }
+    return true;
+}
+
+int applyTrackedKeys(AppState* state) {
+    TrackingRun* run = &state->trackingRun;
+    if (run->player < 0 || run->player >= PLAYER_COUNT) {
+        clearTrackingRun(run);
+        return 0;
+    }
+    // One run is one undo step, however many keys it made.
+    char label[PLAYER_LABEL_SIZE];
+    playerLabelText(run->player, label);
+    beginStep(&state->history, state->tracks, currentFrame(state), run->player, "tracking of %s",
+              label);
+    recordTrack(&state->history, run->player);
+    const int added = applyTrackingRun(run, &state->tracks[run->player]);
+    endStep(&state->history);
+    return added;
+}
+
+void trackCommand(AppState* state, int direction) {
+    TrackingRun* run = &state->trackingRun;
+    if (trackingRunActive(run)) {
+        stopTrackingRun(run);
+        finishTracking(state);
+        return;
+    }
+    const int player = state->scene.selectedPlayer;
+    const int frame = state->timeline.frames.currentFrame;
+    if (player < 0 || player >= PLAYER_COUNT) {
+        setStatusText(&state->status, "tracking needs a selected player");
+        return;
+    }
+    clearFlags(&state->timeline, OBJ_PLAYING);
+    if (currentVideoFrame(&state->video) != frame) seekVideo(&state->video, frame);
+    FailureCheck check;
+    check.registration = &state->registration;
+    check.videoWidth = state->video.videoWidth;
+    check.videoHeight = state->video.videoHeight;
+    check.frameRate = meanFrameRate(&state->video);
+    const char* problem =
+        state->video.frameImage == nullptr
+            ? "frame cannot be read"
+            : startTrackingRun(run, &state->tracks[player], player, frame, direction,
+                               state->video.nFrames, state->video.frameImage, check);
+    if (problem != nullptr) {
+        char label[PLAYER_LABEL_SIZE];
+        playerLabelText(player, label);
+        setStatusText(&state->status, "tracking of %s cannot start at frame %d: %s", label, frame,
+                      problem);
+    }
+}
+
+void spaceCommand(AppState* state) {
+    if (trackingRunActive(&state->trackingRun)) {
+        trackCommand(state, state->trackingRun.direction);
+    } else {
+        playPauseKey(state);
+    }
+}
+
+bool trackingStep(AppState* state) {
+    TrackingRun* run = &state->trackingRun;
+    if (!trackingRunActive(run)) return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    do {
+        const int frame = run->nextFrame;
+        // Forward reads on from the frame before; backward the source's cache and
+        // seek points serve each earlier frame.
+        if (run->direction > 0 && currentVideoFrame(&state->video) == frame - 1)
+            readNextFrame(&state->video);
+        else
+            seekVideo(&state->video, frame);
+        advanceTrackingRun(run, state->video.frameImage);
+    } while (trackingRunActive(run) &&
+             Clock::now() - start < std::chrono::milliseconds(TRACKING_TICK_MS));
+    if (trackingRunActive(run)) {
+        showFrame(state, run->stopFrame);
+    } else {
+        finishTracking(state);
     }
     return true;
 }
@@ -202,12 +318,16 @@ bool exportCommand(AppState* state) {
 }
 
 int loadCommand(AppState* state) {
+    // A run going on would put its keys into the tracks the file replaces.
+    clearTrackingRun(&state->trackingRun);
     char shown[ABSOLUTE_NAME_SIZE];
     absoluteName(state->loadFileName, shown, sizeof shown);
     UndoHistory* history = &state->history;
     beginStep(history, state->tracks, currentFrame(state), selectedPlayerOf(state), "load %s",
               shown);
     for (int player = 0; player < PLAYER_COUNT; player++) recordTrack(history, player);
+    // A run going on would put its keys into the tracks the file replaces.
+    clearTrackingRun(&state->trackingRun);
     // No clearing first: a file that cannot be read whole leaves the work on screen.
     const int result = loadTracking(state->loadFileName, state->tracks, state->video.nFrames,
                                     state->video.videoHeight);

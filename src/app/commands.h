@@ -21,6 +21,22 @@ bool playbackStep(AppState* state, double nowSeconds);
 // timeline's left edge) becomes the current one. True when the frame changed.
 bool timelineScrub(AppState* state, int x);
 
+// 't' (direction 1) and 'T' (-1): with no run going, starts one for the selected
+// player from the current frame (status text when it cannot start); with a run going,
+// stops it there and keeps what it tracked.
+void trackCommand(AppState* state, int direction);
+// Space: stops a run of the tracker, else playPauseKey.
+void spaceCommand(AppState* state);
+// A tracking run's idle work: feeds it the next frames for up to TRACKING_TICK_MS,
+// moving the timeline and the video along; when it stops, its keys go into the track
+// (applyTrackedKeys) and the status text says where and why. True when it did
+// anything (a redraw is due).
+bool trackingStep(AppState* state);
+// The one place a finished run changes a track: adds its keys and returns how many.
+int applyTrackedKeys(AppState* state);
+
+constexpr int TRACKING_TICK_MS = 30;  // tracker work per idle tick, so keys stay answered
+
 // The timeline one frame back or forward (wrapping at the ends), and the video there.
 void previousFrameCommand(AppState* state);
 void nextFrameCommand(AppState* state);

@@ -33,6 +33,7 @@ const char* const HELP_LINES[] = {
     "'s' : show player numbers", "'f' : flip camera direction",
     "'h' : open/close help",     "'Ctrl+Z' : undo",
     "'Ctrl+Y' : redo",           "'Ctrl+S' : save",
+    "'t' : track forward",       "'T' : track backward",
     "'Esc' : exit program",
 };
 

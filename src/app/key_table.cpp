@@ -24,6 +24,12 @@ void exportKey(AppState* state) {
 void saveKey(AppState* state) {
     saveCommand(state);
 }
+void trackForwardKey(AppState* state) {
+    trackCommand(state, 1);
+}
+void trackBackwardKey(AppState* state) {
+    trackCommand(state, -1);
+}
 
 using KeyTable = std::array<KeyCommand, KEY_TABLE_SIZE>;
 
@@ -34,7 +40,7 @@ KeyTable buildKeyTable() {
     bind(KEY_CTRL_Y, redoCommand);
     bind(KEY_CTRL_Z, undoCommand);
     bind(ESC_KEY, exitProgram);
-    bind(' ', playPauseKey);
+    bind(' ', spaceCommand);
     bind(',', previousFrameCommand);
     bind('<', previousFrameCommand);
     bind('.', nextFrameCommand);
@@ -49,6 +55,8 @@ KeyTable buildKeyTable() {
     bind('p', nextPlayerKey);
     bind('r', deleteKeyKey);
     bind('s', toggleNumbers);
+    bind('t', trackForwardKey);
+    bind('T', trackBackwardKey);
     return table;
 }
 

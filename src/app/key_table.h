@@ -1,5 +1,5 @@
 // The shortcut keys: a table of commands indexed by key code - 19, covering the
-// codes 19 (Ctrl+S) to 115 ('s'). Keys are case-sensitive; no GL here.
+// codes 19 (Ctrl+S) to 116 ('t'). Keys are case-sensitive; no GL here.
 #pragma once
 
 #include "app/app_state.h"
@@ -7,7 +7,7 @@
 using KeyCommand = void (*)(AppState* state);
 
 constexpr int KEY_TABLE_FIRST = 19;  // Ctrl+S
-constexpr int KEY_TABLE_SIZE = 97;   // codes 19 .. 115
+constexpr int KEY_TABLE_SIZE = 98;   // codes 19 .. 116
 constexpr int KEY_CTRL_S = 19;       // GLUT gives Ctrl+letter as the control character
 constexpr int KEY_CTRL_Y = 25;
 constexpr int KEY_CTRL_Z = 26;  // also for Ctrl+Shift+Z: only the modifiers tell

@@ -6,6 +6,7 @@
 
 constexpr int32_t KEY_FLAG_KEY = 1;           // the position is a key frame
 constexpr int32_t KEY_FLAG_INTERPOLATED = 2;  // the position lies strictly between two keys
+constexpr int32_t KEY_FLAG_TRACKED = 4;       // a key the tracker made; a drag clears it
 
 // Pixels of the key's own video frame, x to the right, y upward from the bottom edge.
 struct KeyFrame {

@@ -114,6 +114,7 @@ int writeRows(OutputFile* csv, OutputFile* mot, const ExportSource& source) {
 }  // namespace
 
 const char* exportKind(int32_t flags) {
+    if ((flags & KEY_FLAG_KEY) && (flags & KEY_FLAG_TRACKED)) return "tracked";
     if (flags & KEY_FLAG_KEY) return "key";
     return "interpolated";
 }

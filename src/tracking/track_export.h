@@ -28,8 +28,8 @@ struct ExportSource {
     const double* frameSeconds = nullptr;        // nFrames times from frame 0, or null: empty
 };
 
-// The kind column of a line with these flags: "key" for a key's line, "interpolated"
-// for a line between keys. A kind that a later flag bit brings is tested here, before
+// The kind column of a line with these flags: "tracked" for a key the tracker made,
+// "key" for another key's line, "interpolated" for a line between keys. A kind that a later flag bit brings is tested here, before
 // the plain key.
 const char* exportKind(int32_t flags);
 

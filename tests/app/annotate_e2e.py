@@ -339,6 +339,24 @@ def main():
         wait_until("playback after the rewind", lambda: (s.shown_frame() or 0) > 2)
         key(s.main, "space")
 
+        # 't' on O1's key at frame 10: the run ends on its own, the frame shown is where
+        # it stopped, and its keys (flag 5) lie after frame 10 and up to there.
+        click(s.main, tx + tw - 1, ty + th // 2)
+        s.wait_frame(LAST, "press on the timeline's right end")
+        key(s.main, "n")
+        s.wait_frame(10, "'n' back to O1's key")
+        key(s.main, "t")
+        s.program.wait_for_output("tracking of O1 stopped at frame ")
+        stop_line = s.program.stdout().split("tracking of O1 stopped at frame ")[1]
+        stopped_at = int(stop_line.split(":")[0])
+        s.wait_frame(stopped_at, "the frame where tracking stopped")
+        b = blocks(s.save())
+        tracked = [f for f, lines in enumerate(b) for line in lines if line.endswith("\t5")]
+        check(all(10 < f <= stopped_at for f in tracked),
+              "tracked keys %r outside frames 11..%d" % (tracked, stopped_at))
+        log("tracking stopped at frame %d (%s), tracked keys at %r"
+            % (stopped_at, stop_line.split("\n")[0], tracked))
+
         # Esc ends the program with code 1.
         key(s.main, "Escape")
         code = s.program.wait_exit()

@@ -624,9 +624,64 @@ TEST_F(Commands, ViewSwitchKeysAndHelp) {
     EXPECT_TRUE(flagsSet(&app.shortcutsPanel, OBJ_HIDDEN));
 }
 
+TEST_F(Commands, TrackingRunsInTheIdleWorkAndEndsWithItsKeysAndAStatus) {
+    // Without a player, or backward from frame 0, a run does not start.
+    runKeyCommand(&app, 't');
+    EXPECT_STREQ(app.status.text, "tracking needs a selected player");
+    selectPlayer(&app, 13);
+    addKey(&app.tracks[13], new KeyFrame{0, 32, 10, 32, 24, 24, 28}, NODE_OWNS_PAYLOAD, 0);
+    runKeyCommand(&app, 'T');
+    EXPECT_STREQ(app.status.text,
+                 "tracking of D3 cannot start at frame 0: nothing to track after the previous "
+                 "key or the start");
+    EXPECT_FALSE(trackingRunActive(&app.trackingRun));
+
+    // Space stops a run at once (and does not play): nothing was tracked.
+    runKeyCommand(&app, 't');
+    ASSERT_TRUE(trackingRunActive(&app.trackingRun)) << app.status.text;
+    runKeyCommand(&app, ' ');
+    EXPECT_FALSE(trackingRunActive(&app.trackingRun));
+    EXPECT_FALSE(playing());
+    EXPECT_STREQ(app.status.text, "tracking of D3 stopped at frame 0: stopped by the user");
+    EXPECT_EQ(app.tracks[13].keys.count, 1);
+
+    // Left to the idle work, the run ends on its own: the frame and the video are where
+    // it stopped, and its keys (tracked, none past the stop) are in the track.
+    runKeyCommand(&app, 't');
+    while (trackingRunActive(&app.trackingRun)) ASSERT_TRUE(trackingStep(&app));
+    EXPECT_FALSE(trackingStep(&app));
+    int stoppedAt = -1;
+    char reason[64] = {};
+    ASSERT_EQ(std::sscanf(app.status.text, "tracking of D3 stopped at frame %d: %63[^\n]",
+                          &stoppedAt, reason),
+              2)
+        << app.status.text;
+    EXPECT_EQ(frame(), stoppedAt);
+    EXPECT_EQ(currentVideoFrame(&app.video), stoppedAt);
+    EXPECT_EQ(keyFrameOf(firstKey(&app.tracks[13]))->flags, 0);
+    for (KeyNode* k = nextKey(&app.tracks[13], firstKey(&app.tracks[13])); k != nullptr;
+         k = nextKey(&app.tracks[13], k)) {
+        EXPECT_EQ(keyFrameOf(k)->flags, KEY_FLAG_TRACKED);
+        EXPECT_LE(k->frame, stoppedAt);
+    }
+    if (std::string(reason) == "end of the video") {
+        EXPECT_EQ(stoppedAt, CLIP_FRAMES - 1);
+        EXPECT_EQ(lastKey(&app.tracks[13])->frame, CLIP_FRAMES - 1);
+    }
+    // The whole run is one undo step: one Ctrl+Z leaves the hand-made key alone.
+    const int runKeys = app.tracks[13].keys.count;
+    ASSERT_GT(runKeys, 1);
+    runKeyCommand(&app, KEY_CTRL_Z);
+    EXPECT_EQ(app.tracks[13].keys.count, 1);
+    EXPECT_EQ(firstKey(&app.tracks[13])->frame, 0);
+    runKeyCommand(&app, KEY_CTRL_Y);
+    EXPECT_EQ(app.tracks[13].keys.count, runKeys);
+    deselectTrack(&app.timeline.selection, &app.tracks[13]);
+}
+
 TEST_F(Commands, KeysWithoutACommandSayNotAvailableAndChangeNothing) {
     for (int key :
-         std::initializer_list<int>{'H', 'P', 'S', 'a', 't', 'z', 20, 116, '0', 127, 200}) {
+         std::initializer_list<int>{'H', 'P', 'S', 'a', 'u', 'z', 20, 117, '0', 127, 200}) {
         testing::internal::CaptureStdout();
         EXPECT_FALSE(runKeyCommand(&app, key)) << key;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "key not available\n") << key;

@@ -119,5 +119,6 @@ TEST(TrackExport, NamesAndKinds) {
     EXPECT_EQ(exportBaseName("plain"), "plain");
     EXPECT_STREQ(exportKind(KEY_FLAG_KEY), "key");
     EXPECT_STREQ(exportKind(KEY_FLAG_KEY | 2), "key");
+    EXPECT_STREQ(exportKind(KEY_FLAG_KEY | KEY_FLAG_TRACKED), "tracked");
     EXPECT_STREQ(exportKind(KEY_FLAG_INTERPOLATED), "interpolated");
 }

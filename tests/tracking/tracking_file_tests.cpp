@@ -17,6 +17,7 @@
 #include "dense_tracking_writer.h"
 #include "scene_fixture.h"
 #include "temp_folder.h"
+#include "tracking/key_editing.h"
 #include "tracking/tracking_file.h"
 
 namespace {
@@ -308,6 +309,30 @@ TEST(TrackingFile, SaveLoadSaveKeepsTheKeyLines) {
     ASSERT_EQ(load(third, folder.file("b.txt"), 200), 1);
     ASSERT_EQ(save(third, folder.file("c.txt"), 200), 1);
     EXPECT_EQ(readFile(folder.file("c.txt")), b);
+}
+
+TEST(TrackingFile, TrackedKeysAreWrittenAsFiveAndReadBackAsKeysUntilADragMakesThemOne) {
+    TempFolder folder;
+    Tracks tracks;
+    tracks.key(3, 0, position(10, 20, 10, 40, 8, 40));
+    tracks.key(3, 4, position(18, 20, 18, 40, 8, 40, KEY_FLAG_TRACKED));
+    ASSERT_EQ(save(tracks, folder.file("t.txt"), 6), 1);
+    const std::string text = readFile(folder.file("t.txt"));
+    EXPECT_NE(text.find("\nnPlayers\t1\n3\t18\t460\t18\t440\t8\t40\t5\n"), std::string::npos)
+        << text;
+
+    Tracks loaded;
+    ASSERT_EQ(load(loaded, folder.file("t.txt"), 6), 1);
+    ASSERT_EQ(loaded.tracks[3].keys.count, 2);
+    EXPECT_EQ(keyFrameOf(lastKey(&loaded.tracks[3]))->flags, KEY_FLAG_KEY | KEY_FLAG_TRACKED);
+
+    // A drag over the tracked key replaces it by the analyst's own.
+    ASSERT_EQ(editKeyFromDrag(&loaded.tracks[3], 4, EDIT_BOTH, DragRect{14, 20, 22, 60}, 18, 20),
+              1);
+    ASSERT_EQ(save(loaded, folder.file("u.txt"), 6), 1);
+    const std::string edited = readFile(folder.file("u.txt"));
+    EXPECT_NE(edited.find("\nnPlayers\t1\n3\t18\t460\t18\t440\t8\t40\t1\n"), std::string::npos)
+        << edited;
 }
 
 TEST(TrackingFile, HandMadeFlagsAndLayout) {
