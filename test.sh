@@ -2,7 +2,8 @@
 # Installs what is missing, builds and runs every test twice: in the normal
 # build and in a build with AddressSanitizer and UndefinedBehaviorSanitizer;
 # then the tests of code with threads of its own (the video source's decoding, the
-# recovery copy's writer) once more under ThreadSanitizer.
+# recovery copy's writer) once more under ThreadSanitizer; then builds the fuzzing harnesses with
+# clang and runs each for a short smoke.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/scripts/install-deps.sh"
@@ -24,6 +25,7 @@ tsan_tests="frame_cache_tests video_source_tests recovery_writer_tests"
     cmake --build "$here/build-tsan" -j"$jobs" --target $tsan_tests &&
     (cd "$here/build-tsan" && ctest --output-on-failure -R "^(${tsan_tests// /|})\$"); } ||
   status=1
+"$here/scripts/fuzz.sh" all 20 || status=1
 if [ $status -ne 0 ]; then
   echo "TESTS FAILED"
 else

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev
   libfreetype-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick ffmpeg
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,6 +20,9 @@ constexpr int kOpaque = 255;
 // loader allocate more than this many pixels on each side.
 constexpr png_uint_32 kMaxSide = 8192;
 constexpr size_t kSignatureBytes = 8;
+// The largest artwork file read: the pictures are a few hundred kilobytes.
+constexpr long kMaxFileBytes = 64L << 20;
+constexpr size_t kChunkFrame = 12;  // length, type and CRC around a chunk's data
 
 // The reason, when there is one, follows the outcome on standard error, after the
 // "name: " line is complete.
@@ -32,7 +36,8 @@ Image failLoad(const std::string& reason) {
 // One decoding: libpng's structures, the file and the decoded rows, released
 // together whichever way the decoding ends.
 struct PngReader {
-    FILE* file = nullptr;
+    std::vector<unsigned char> bytes;  // the whole file
+    size_t offset = 0;                 // how far libpng has read it
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::unique_ptr<unsigned char[]> rows;  // top row first, channels bytes a pixel
@@ -44,7 +49,6 @@ struct PngReader {
     ~PngReader() {
         if (png != nullptr)
             png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
-        if (file != nullptr) std::fclose(file);
     }
 };
 
@@ -57,13 +61,36 @@ void pngError(png_structp png, png_const_charp message) {
 }
 void pngWarning(png_structp, png_const_charp) {}
 
+void readBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* reader = static_cast<PngReader*>(png_get_io_ptr(png));
+    if (length > reader->bytes.size() - reader->offset) png_error(png, "the file is cut short");
+    std::copy_n(reader->bytes.data() + reader->offset, length, data);
+    reader->offset += length;
+}
+
+// libpng trusts a chunk's length field and may allocate it before reading the
+// data, so a damaged length (gigabytes in a file of a few hundred bytes) is refused
+// here: every chunk up to IEND must lie inside the file.
+bool chunksFitTheFile(const std::vector<unsigned char>& bytes) {
+    size_t pos = kSignatureBytes;
+    while (bytes.size() - pos >= kChunkFrame) {
+        const unsigned char* c = bytes.data() + pos;
+        const size_t length =
+            (size_t{c[0]} << 24) | (size_t{c[1]} << 16) | (size_t{c[2]} << 8) | c[3];
+        if (length > bytes.size() - pos - kChunkFrame) return false;
+        if (std::equal(c + 4, c + 8, "IEND")) return true;
+        pos += kChunkFrame + length;
+    }
+    return true;  // what is left is too short for a chunk: libpng says what is missing
+}
+
 // Decodes the whole file into reader.rows as 8-bit blue, green, red with the
 // file's alpha when it has one: palettes and grey are expanded, 16-bit samples
 // scaled to 8 bits. No object with a destructor lives in this frame, so the
 // long jump of an error skips nothing; everything it allocates is in reader.
 bool decodePng(PngReader& reader) {
     if (setjmp(png_jmpbuf(reader.png))) return false;
-    png_init_io(reader.png, reader.file);
+    png_set_read_fn(reader.png, &reader, readBytes);
     png_set_sig_bytes(reader.png, kSignatureBytes);
     png_set_user_limits(reader.png, kMaxSide, kMaxSide);
     png_read_info(reader.png, reader.info);
@@ -101,14 +128,30 @@ bool decodePng(PngReader& reader) {
 // Opens path and decodes it when it starts with the PNG signature; any other
 // content is refused before a decoder sees it.
 bool readPng(const std::string& path, PngReader& reader, std::string& reason) {
-    reader.file = std::fopen(path.c_str(), "rb");
-    if (reader.file == nullptr) return false;  // a missing picture needs no second line
-    unsigned char signature[kSignatureBytes];
-    if (std::fread(signature, 1, kSignatureBytes, reader.file) != kSignatureBytes ||
-        png_sig_cmp(signature, 0, kSignatureBytes) != 0) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;  // a missing picture needs no second line
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size >= 0 && size <= kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0) {
+        reader.bytes.resize(static_cast<size_t>(size));
+        if (std::fread(reader.bytes.data(), 1, reader.bytes.size(), file) != reader.bytes.size())
+            size = -1;
+    }
+    std::fclose(file);
+    if (size < 0 || size > kMaxFileBytes) {
+        reason = size < 0 ? "cannot be read" : "the file is larger than any artwork";
+        return false;
+    }
+    if (reader.bytes.size() < kSignatureBytes ||
+        png_sig_cmp(reader.bytes.data(), 0, kSignatureBytes) != 0) {
         reason = "not a PNG file";
         return false;
     }
+    if (!chunksFitTheFile(reader.bytes)) {
+        reason = "damaged PNG: a chunk runs past the end of the file";
+        return false;
+    }
+    reader.offset = kSignatureBytes;
     reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, pngError, pngWarning);
     if (reader.png != nullptr) reader.info = png_create_info_struct(reader.png);
     if (reader.info == nullptr) {
