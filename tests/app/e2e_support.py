@@ -274,6 +274,11 @@ class Program:
     def count(self, text):
         return self.stdout().count(text)
 
+    def sanitizer_clean(self):
+        """No sanitizer report on the program's standard error."""
+        err = self.stderr()
+        return "ERROR: AddressSanitizer" not in err and "runtime error" not in err
+
     def wait_for_output(self, text, count=1):
         def seen():
             if self.proc.poll() is not None:
