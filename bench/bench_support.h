@@ -2,6 +2,8 @@
 // memory as the kernel counts it.
 #pragma once
 
+#include <stdlib.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "tracking/player_track.h"
@@ -16,6 +19,21 @@
 
 constexpr int FRAMES = 135000;  // 90 minutes at 25 frames per second
 constexpr int KEY_STEP = 25;    // one key a second
+
+// The folder a benchmark writes in: the one named on its command line, or a new one
+// under /tmp, which *owned says the benchmark removes when done. False when none
+// could be made.
+inline bool benchFolder(int argc, char** argv, const char* name, std::string* folder, bool* owned) {
+    *owned = argc <= 1;
+    if (!*owned) {
+        *folder = argv[1];
+        return true;
+    }
+    std::string pattern = std::string("/tmp/") + name + "_XXXXXX";
+    if (mkdtemp(&pattern[0]) == nullptr) return false;
+    *folder = pattern;
+    return true;
+}
 
 // Wall-clock and processor time of one run; processor time is steadier on a busy machine.
 struct Timer {

@@ -101,14 +101,7 @@ long fileSize(const std::string& path) {
 int main(int argc, char** argv) {
     std::string folder;
     bool removeFolder = false;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        char name[] = "/tmp/tracking_file_bench_XXXXXX";
-        if (mkdtemp(name) == nullptr) return 1;
-        folder = name;
-        removeFolder = true;
-    }
+    if (!benchFolder(argc, argv, "tracking_file_bench", &folder, &removeFolder)) return 1;
     const std::string ours = folder + "/match.txt", theirs = folder + "/match_fprintf.txt";
 
     const double baseMB = statusMB("VmRSS");

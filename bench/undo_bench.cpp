@@ -75,14 +75,7 @@ double playThroughFrames(PlayerTrack* tracks, double duration, Done done, long* 
 int main(int argc, char** argv) {
     std::string folder;
     bool removeFolder = false;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        char name[] = "/tmp/undo_bench_XXXXXX";
-        if (mkdtemp(name) == nullptr) return 1;
-        folder = name;
-        removeFolder = true;
-    }
+    if (!benchFolder(argc, argv, "undo_bench", &folder, &removeFolder)) return 1;
     const std::string copyName = folder + "/match.dat.autosave";
     const std::string inlineName = folder + "/match.dat";
 
