@@ -72,16 +72,19 @@ void readBytes(png_structp png, png_bytep data, png_size_t length) {
 // data, so a damaged length (gigabytes in a file of a few hundred bytes) is refused
 // here: every chunk up to IEND must lie inside the file.
 bool chunksFitTheFile(const std::vector<unsigned char>& bytes) {
+    constexpr size_t kChunkHeader = 8;  // length and type, read before any data
     size_t pos = kSignatureBytes;
-    while (bytes.size() - pos >= kChunkFrame) {
+    while (bytes.size() - pos >= kChunkHeader) {
         const unsigned char* c = bytes.data() + pos;
         const size_t length =
             (size_t{c[0]} << 24) | (size_t{c[1]} << 16) | (size_t{c[2]} << 8) | c[3];
-        if (length > bytes.size() - pos - kChunkFrame) return false;
+        // IEND's data and CRC are never read, so the file may end after its header.
         if (std::equal(c + 4, c + 8, "IEND")) return true;
+        if (bytes.size() - pos < kChunkFrame || length > bytes.size() - pos - kChunkFrame)
+            return false;
         pos += kChunkFrame + length;
     }
-    return true;  // what is left is too short for a chunk: libpng says what is missing
+    return true;  // too short for a chunk header: libpng says what is missing
 }
 
 // Decodes the whole file into reader.rows as 8-bit blue, green, red with the
