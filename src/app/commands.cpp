@@ -77,6 +77,7 @@ void finishTracking(AppState* state) {
     const TrackingStop stop = run->stop;
     const int where = run->stopFrame;
     const int added = applyTrackedKeys(state);
+    state->scene.hasLiveBox = false;
     setStatusText(&state->status, "tracking of %s stopped at frame %d: %s", label, where,
                   trackingStopReason(stop));
     std::printf("tracking of %s stopped at frame %d: %s (%d keys)\n", label, where,
@@ -207,6 +208,8 @@ bool trackingStep(AppState* state) {
              Clock::now() - start < std::chrono::milliseconds(TRACKING_TICK_MS));
     if (trackingRunActive(run)) {
         showFrame(state, run->stopFrame);
+        state->scene.hasLiveBox = true;
+        state->scene.liveBox = run->path.back();
     } else {
         finishTracking(state);
     }
@@ -320,14 +323,13 @@ bool exportCommand(AppState* state) {
 int loadCommand(AppState* state) {
     // A run going on would put its keys into the tracks the file replaces.
     clearTrackingRun(&state->trackingRun);
+    state->scene.hasLiveBox = false;
     char shown[ABSOLUTE_NAME_SIZE];
     absoluteName(state->loadFileName, shown, sizeof shown);
     UndoHistory* history = &state->history;
     beginStep(history, state->tracks, currentFrame(state), selectedPlayerOf(state), "load %s",
               shown);
     for (int player = 0; player < PLAYER_COUNT; player++) recordTrack(history, player);
-    // A run going on would put its keys into the tracks the file replaces.
-    clearTrackingRun(&state->trackingRun);
     // No clearing first: a file that cannot be read whole leaves the work on screen.
     const int result = loadTracking(state->loadFileName, state->tracks, state->video.nFrames,
                                     state->video.videoHeight);

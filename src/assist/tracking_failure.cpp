@@ -44,6 +44,16 @@ bool fieldPointAt(const Registration* registration, int videoHeight, int frame, 
     return true;
 }
 
+double imageScaleAt(const Registration* registration, int videoHeight, int frame, double x,
+                    double y) {
+    double ax, ay, bx, by;
+    if (!fieldPointAt(registration, videoHeight, frame, x - 0.5, y, &ax, &ay) ||
+        !fieldPointAt(registration, videoHeight, frame, x + 0.5, y, &bx, &by))
+        return 0.0;
+    const double span = std::hypot(bx - ax, by - ay);
+    return span > 0.0 && std::isfinite(span) ? 1.0 / span : 0.0;
+}
+
 namespace {
 
 double insideShare(const KeyFrame& box, int width, int height) {

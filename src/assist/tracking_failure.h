@@ -58,3 +58,8 @@ TrackingStop checkTrackedStep(const FailureCheck& check, int previousFrame,
 // false without a usable record.
 bool fieldPointAt(const Registration* registration, int videoHeight, int frame, double x, double y,
                   double* fieldX, double* fieldY);
+// The picture's magnification at an image point of frame: video pixels per plan unit of
+// a step along the image's rows on the field. A standing player's picture scales with
+// it, so the ratio of two frames' values is the ratio of his sizes. 0 without a record.
+double imageScaleAt(const Registration* registration, int videoHeight, int frame, double x,
+                    double y);

@@ -52,9 +52,36 @@ const char* startTrackingRun(TrackingRun* run, PlayerTrack* track, int player, i
     run->path[0].flags = 0;
     run->feetOffsetX = (start.feetX - start.rectX) / start.rectWidth;
     run->feetOffsetY = (start.feetY - start.rectY) / start.rectHeight;
+    run->startBox = run->path[0];
+    run->startScale =
+        imageScaleAt(check.registration, check.videoHeight, frame, start.feetX, start.feetY);
     run->check = check;
     return nullptr;
 }
+
+namespace {
+
+// The tracker finds the player's centre well, but its size estimate wanders by a tenth,
+// and the feet point, a box height from the centre, wanders with it: on a distant
+// player that is a metre on the field. The registration knows better: a standing
+// player's picture grows and shrinks with the magnification at his feet. So the size
+// is the start's, scaled by the magnification's change; the feet then follow the centre.
+void scaleWithCamera(const TrackingRun* run, int frame, KeyFrame* box) {
+    if (!(run->startScale > 0.0)) return;
+    // The feet decide the scale and the scale the feet: two rounds settle both.
+    for (int round = 0; round < 2; ++round) {
+        const double scale = imageScaleAt(run->check.registration, run->check.videoHeight, frame,
+                                          box->feetX, box->feetY);
+        if (!(scale > 0.0)) return;
+        const double ratio = scale / run->startScale;
+        box->rectWidth = run->startBox.rectWidth * ratio;
+        box->rectHeight = run->startBox.rectHeight * ratio;
+        box->feetX = box->rectX + run->feetOffsetX * box->rectWidth;
+        box->feetY = box->rectY + run->feetOffsetY * box->rectHeight;
+    }
+}
+
+}  // namespace
 
 TrackingStop advanceTrackingRun(TrackingRun* run, const unsigned char* pixels) {
     if (!trackingRunActive(run)) return run->stop;
@@ -70,6 +97,7 @@ TrackingStop advanceTrackingRun(TrackingRun* run, const unsigned char* pixels) {
                                         run->check.videoHeight, &found);
     found.feetX = found.rectX + run->feetOffsetX * found.rectWidth;
     found.feetY = found.rectY + run->feetOffsetY * found.rectHeight;
+    if (ok) scaleWithCamera(run, frame, &found);
     const TrackingStop verdict =
         checkTrackedStep(run->check, frame - run->direction, previous, frame, found, ok);
     if (verdict != TRACK_RUNNING) {

@@ -21,6 +21,11 @@ struct Scene {
     double cameraHeading = 90.0;       // 3D camera angles in degrees; the
     double cameraTilt = 70.0;          // flip-camera command negates both
     KeyEditMode editMode = EDIT_BOTH;  // set by the modify switches
+    // While the tracker follows the selected player, the box it found on the current
+    // frame (video pixels), drawn over the player's marks: the run's keys go into the
+    // track only when it ends.
+    bool hasLiveBox = false;
+    KeyFrame liveBox;
 };
 
 // The current frame of the scene (the timeline's), or 0 when no timeline is attached.

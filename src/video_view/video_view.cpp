@@ -14,6 +14,7 @@ constexpr Colour DRAG_FILL = {0.7f, 0.7f, 0.7f, 0.4f};  // blended over the fram
 constexpr Colour RECT_COLOUR = {0.2f, 1.0f, 0.2f};
 constexpr Colour FEET_COLOUR = {0.9f, 0.1f, 0.9f};
 constexpr Colour TRAIL_COLOUR = {0.9f, 0.9f, 0.1f};
+constexpr Colour LIVE_BOX_COLOUR = {0.1f, 0.9f, 0.9f};  // the tracker's box during a run
 constexpr Colour LABEL_BOX = {0.1f, 0.1f, 0.1f};
 constexpr Colour O_SIDE_TEXT = {1.0f, 1.0f, 0.3f};
 constexpr Colour D_SIDE_TEXT = {1.0f, 0.3f, 1.0f};
@@ -63,8 +64,8 @@ void drawDragRect(const DragRect& drag) {
     glDisable(GL_BLEND);
 }
 
-void drawRect(const VideoRect& r) {
-    setColour(RECT_COLOUR);
+void drawRect(const VideoRect& r, const Colour& colour = RECT_COLOUR) {
+    setColour(colour);
     glBegin(GL_LINE_LOOP);
     glVertex3d(r.cx + r.halfWidth, r.cy + r.halfHeight, RECT_Z);
     glVertex3d(r.cx - r.halfWidth, r.cy + r.halfHeight, RECT_Z);
@@ -168,6 +169,11 @@ int drawVideoView(InterfaceObject* object) {
             drawTrajectory(scene, track);
         else
             drawPlainMarks(scene, track);
+    }
+    if (scene->hasLiveBox) {
+        glLineWidth(LINE_WIDTH);
+        drawRect(keyRect(&scene->liveBox), LIVE_BOX_COLOUR);
+        drawFeet({scene->liveBox.feetX, scene->liveBox.feetY});
     }
     if (scene->showNumbers && scene->tracks != nullptr) drawLabels(scene);
 

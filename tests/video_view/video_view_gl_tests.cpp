@@ -23,6 +23,7 @@ const Rgb kFrame = {20, 40, 60};  // the frame's colour wherever a test paints n
 const Rgb kGreen = {51, 255, 51};
 const Rgb kMagenta = {230, 26, 230};
 const Rgb kYellow = {230, 230, 26};
+const Rgb kCyan = {26, 230, 230};
 const Rgb kLabelBox = {26, 26, 26};
 const Rgb kDSideText = {255, 77, 255};
 
@@ -210,6 +211,28 @@ TEST_F(VideoViewGlTest, TrajectoryThroughShiftedFrames) {
     EXPECT_GE(later.count(kMagenta, 119, 94, 121, 96), 4);
     EXPECT_EQ(later.count(kMagenta, 189, 64, 191, 66), 9);
     EXPECT_EQ(later.count(kGreen), 0);
+}
+
+// A tracking run shows its box over the selected player's marks until it ends.
+TEST_F(VideoViewGlTest, LiveTrackerBoxOverTheMarks) {
+    keysAt10_20_30(4);
+    s.scene.selectedPlayer = 4;
+    s.at(30);
+    s.scene.hasLiveBox = true;
+    s.scene.liveBox = KeyFrame{KEY_FLAG_TRACKED, 250, 40, 250, 80, 30, 80};
+    draw();
+    {
+        ViewPixels v;
+        // Edges at x = 235 and 265, y = 40 and 120; its feet point at (250, 40).
+        EXPECT_GT(v.count(kCyan, 233, 50, 237, 110), 50);
+        EXPECT_GT(v.count(kCyan, 263, 50, 267, 110), 50);
+        EXPECT_GT(v.count(kCyan, 240, 118, 260, 122), 15);
+        EXPECT_EQ(v.count(kMagenta, 249, 39, 251, 41), 9);
+        EXPECT_TRUE(v.near(kGreen, 180, 100));  // key 30's own rectangle is still there
+    }
+    s.scene.hasLiveBox = false;
+    draw();
+    EXPECT_EQ(ViewPixels().count(kCyan), 0);
 }
 
 TEST_F(VideoViewGlTest, LabelOnlyOnItsKeyFrame) {
