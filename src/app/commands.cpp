@@ -179,7 +179,10 @@ void trackCommand(AppState* state, int direction) {
         playerLabelText(player, label);
         setStatusText(&state->status, "tracking of %s cannot start at frame %d: %s", label, frame,
                       problem);
+        return;
     }
+    state->scene.hasLiveBox = true;
+    state->scene.liveBox = run->path.back();
 }
 
 void spaceCommand(AppState* state) {

@@ -647,8 +647,15 @@ TEST_F(Commands, TrackingRunsInTheIdleWorkAndEndsWithItsKeysAndAStatus) {
 
     // Left to the idle work, the run ends on its own: the frame and the video are where
     // it stopped, and its keys (tracked, none past the stop) are in the track.
+    // While it runs the video shows the box it follows on the frame it reached.
     runKeyCommand(&app, 't');
-    while (trackingRunActive(&app.trackingRun)) ASSERT_TRUE(trackingStep(&app));
+    while (trackingRunActive(&app.trackingRun)) {
+        ASSERT_TRUE(app.scene.hasLiveBox);
+        EXPECT_EQ(app.scene.liveBox.rectX, app.trackingRun.path.back().rectX);
+        EXPECT_EQ(frame(), app.trackingRun.stopFrame);
+        ASSERT_TRUE(trackingStep(&app));
+    }
+    EXPECT_FALSE(app.scene.hasLiveBox);
     EXPECT_FALSE(trackingStep(&app));
     int stoppedAt = -1;
     char reason[64] = {};
