@@ -4,7 +4,10 @@
 // (the baseline), then by the video's clock. Printed per clip and way: video seconds
 // played per second of wall time (real time is 1.00, target within 5 %), frames shown
 // per second of video time against the clip's rate, and per frame shown the processor
-// time of decoding, uploading the frame to its texture and drawing the three windows.
+// time of decoding, uploading the frame to its texture and drawing the three windows;
+// then, per frame shown, the wall time each window took to draw and to show its buffer
+// (the X server's share of a buffer swap is only in the wall time) and how many times
+// each window was drawn.
 //
 //   playback_bench [clip ...]  (needs an X display: xvfb-run -s "-screen 0 1920x1200x24")
 //
@@ -45,14 +48,26 @@ double cpuSeconds() {
     return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
+double wallSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
 struct Phase {
     double cpu = 0.0;
+    double wall = 0.0;
+    long count = 0;
 };
+
+constexpr int WINDOWS = 3;  // main, field, 3D
 
 // What one way of playing did while measured.
 struct Figures {
     Phase decode, upload, draw;
-    long shown = 0;  // frames playback put on the panel
+    Phase windowDraw[WINDOWS], windowSwap[WINDOWS];
+    Phase videoDraw;  // the video panel's drawing, its upload left out
+    long shown = 0;   // frames playback put on the panel
     int startFrame = 0;
     double startWall = 0.0;
     bool measuring = false;
@@ -62,9 +77,13 @@ struct Figures {
 struct Timer {
     Phase* phase;
     double cpu0 = cpuSeconds();
+    double wall0 = wallSeconds();
     explicit Timer(Phase* p) : phase(p) {}
     ~Timer() {
-        if (figures.measuring) phase->cpu += cpuSeconds() - cpu0;
+        if (!figures.measuring) return;
+        phase->cpu += cpuSeconds() - cpu0;
+        phase->wall += wallSeconds() - wall0;
+        phase->count++;
     }
 };
 
@@ -102,6 +121,7 @@ int timedVideoDisplay(InterfaceObject* object) {
     static unsigned uploadedSerial = 0;
     if (uploadedSerial != app.video.frameSerial) {
         uploadedSerial = app.video.frameSerial;
+        glFinish();  // what the window drew before is not the upload's
         Timer t(&figures.upload);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture->textureId));
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -111,16 +131,30 @@ int timedVideoDisplay(InterfaceObject* object) {
     }
     const int flags = texture->updateFlags;
     texture->updateFlags &= ~TEXTURE_STREAMED;
-    drawVideoView(object);
+    {
+        Timer t(&figures.videoDraw);
+        drawVideoView(object);
+        glFinish();
+    }
     texture->updateFlags = flags;
     return 1;
 }
 
-// Every window's display, timed to the end of its drawing (the upload inside it is
-// counted apart and taken off afterwards).
+// Every window's display, as the toolkit's, timed to the end of its drawing (the
+// upload inside it is counted apart and taken off afterwards) and its buffer swap.
 void timedDisplay() {
-    Timer total(&figures.draw);
-    handleDisplay();
+    Window* window = currentWindowObject();
+    if (!window) return;
+    int index = 0;
+    while (index < WINDOWS - 1 && windowAt(index) != window) ++index;
+    {
+        Timer total(&figures.draw);
+        Timer drawing(&figures.windowDraw[index]);
+        drawWindowFrame(window);
+        glFinish();
+    }
+    Timer swapping(&figures.windowSwap[index]);
+    glutSwapBuffers();
     glFinish();
 }
 
@@ -161,6 +195,15 @@ void stopMeasuring(int last) {
                 !f.byClock                                     ? "baseline"
                 : std::abs(ratio - 1.0) <= REAL_TIME_TOLERANCE ? "real time held"
                                                                : "real time NOT held");
+    std::printf("%s%-20s %-9s", FIGURES_MARK, "", "");
+    for (int i = 0; i < WINDOWS; ++i)
+        std::printf("  %s %5.2f+%5.2f ms x%4.2f",
+                    i == 0   ? "main"
+                    : i == 1 ? "field"
+                             : "3D",
+                    f.windowDraw[i].wall * perFrame, f.windowSwap[i].wall * perFrame,
+                    f.windowDraw[i].count / static_cast<double>(f.shown > 0 ? f.shown : 1));
+    std::printf("  (video panel %5.2f ms)\n", f.videoDraw.wall * perFrame);
     std::fflush(stdout);
     if (last) {
         // Leaving the loop closes the windows: not the tool's "close ends the program".
@@ -192,6 +235,10 @@ int playClip(const std::string& clip, int argc, char** argv) {
         glutSetWindow(windowAt(i)->windowId);
         glutDisplayFunc(timedDisplay);
     }
+    std::printf("%s%dx%d: display scale %.3f, panel %dx%d; %s, OpenGL %s\n", FIGURES_MARK,
+                app.video.videoWidth, app.video.videoHeight, app.layout.displayScale,
+                app.videoPanel.w, app.videoPanel.h, glGetString(GL_RENDERER),
+                glGetString(GL_VERSION));
     restart(0);
     glutTimerFunc(SETTLE_MS, startMeasuring, 0);
     glutTimerFunc(SETTLE_MS + PLAY_MS, stopMeasuring, 0);

@@ -169,11 +169,12 @@ void trackCommand(AppState* state, int direction) {
     check.videoWidth = state->video.videoWidth;
     check.videoHeight = state->video.videoHeight;
     check.frameRate = meanFrameRate(&state->video);
-    const char* problem =
-        state->video.frameImage == nullptr
-            ? "frame cannot be read"
-            : startTrackingRun(run, &state->tracks[player], player, frame, direction,
-                               state->video.nFrames, state->video.frameImage, check);
+    // The tracker works in video pixels, whatever size the panel shows.
+    const unsigned char* pixels = fullFrameImage(&state->video);
+    const char* problem = pixels == nullptr
+                              ? "frame cannot be read"
+                              : startTrackingRun(run, &state->tracks[player], player, frame,
+                                                 direction, state->video.nFrames, pixels, check);
     if (problem != nullptr) {
         char label[PLAYER_LABEL_SIZE];
         playerLabelText(player, label);
@@ -206,7 +207,7 @@ bool trackingStep(AppState* state) {
             readNextFrame(&state->video);
         else
             seekVideo(&state->video, frame);
-        advanceTrackingRun(run, state->video.frameImage);
+        advanceTrackingRun(run, fullFrameImage(&state->video));
     } while (trackingRunActive(run) &&
              Clock::now() - start < std::chrono::milliseconds(TRACKING_TICK_MS));
     if (trackingRunActive(run)) {

@@ -283,12 +283,14 @@ void composeMainWindow(AppState* s, const Artwork& art, const Layout& l) {
     // The edit a drag makes is one undoable step.
     setReleaseCallback(&s->videoPanel, videoPanelReleased);
     // The source reads each frame into the same buffer, in the format the texture
-    // reads: the texture is uploaded again at the first draw after each read, not at
-    // every redraw.
-    static_assert(VIDEO_FRAME_BGR == TEXTURE_BGR, "video frames and textures agree on BGR");
+    // stores (BGRA: a software driver copies it rather than converts it) and at the
+    // panel's size: the texture is uploaded again at the first draw after each read,
+    // not at every redraw. Its storage holds the whole video's size, for any layout.
+    static_assert(VIDEO_FRAME_BGRA == TEXTURE_BGRA, "video frames and textures agree on BGRA");
+    setVideoOutput(&s->video, video.w, video.h, VIDEO_FRAME_BGRA);
     setDefaultTexture(&s->videoPanel, s->video.frameImage, s->video.videoWidth,
-                      s->video.videoHeight, s->video.nChannels, s->video.framePixelFormat,
-                      TEXTURE_STREAMED);
+                      s->video.videoHeight, 4, TEXTURE_BGRA, TEXTURE_STREAMED | TEXTURE_OPAQUE);
+    setTextureImageSize(&s->videoPanel.texture, s->video.frameWidth, s->video.frameHeight);
     s->videoPanel.texture.pixelsVersion = &s->video.frameSerial;
     clearFlags(&s->videoPanel, OBJ_CACHED);
     // Shrunk (a display scale below 1, now or after a resize), each panel pixel blends

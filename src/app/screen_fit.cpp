@@ -42,6 +42,9 @@ void placeMainWidgets(AppState* s) {
     place(&s->subfieldView, l.subfieldView);
     for (int i = 0; i < PLAYER_COUNT; ++i) place(&s->playerButtons[i], l.playerButtons[i]);
     place(&s->videoPanel, l.videoPanel);
+    // Frames come at the panel's new size from now on, the one on show at once.
+    setVideoOutput(&s->video, l.videoPanel.w, l.videoPanel.h, VIDEO_FRAME_BGRA);
+    setTextureImageSize(&s->videoPanel.texture, s->video.frameWidth, s->video.frameHeight);
     place(&s->timeline, l.timeline);
     place(&s->statusPanel, l.statusLine);
     TitledFrame* frame = &s->shortcutsPanel;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -56,10 +57,11 @@ constexpr int PLANE_ALIGN = 64;
 // - cacheLock guards the cache and the plan (focus, direction, serial, switches);
 //   it is held for one lookup and conversion or one frame's copy, never while
 //   decoding. Lock order: decoderLock, then cacheLock.
-// - output, staging, display and the hit and miss counts belong to the event thread.
+// - output and its size and format, staging, display, the full-size copy and the hit
+//   and miss counts belong to the event thread.
 struct CaptureState {
     FrameIndex index;
-    size_t frameBytes = 0;     // one handed-on BGR frame
+    size_t frameBytes = 0;     // one BGR frame at the video's size
     bool planarCache = false;  // entries hold the decoder's 4:2:0 planes, not BGR
     int lumaStride = 0, chromaStride = 0, chromaWidth = 0, chromaHeight = 0;
     size_t chromaOffset = 0;  // bytes of the luma plane in an entry
@@ -92,11 +94,19 @@ struct CaptureState {
     bool stopping = false;  // the prefetch thread is to end
     std::thread prefetcher;
 
-    std::unique_ptr<unsigned char[]> output;   // the handed-on frame; never reallocated
+    // The handed-on frame; never reallocated: large enough for BGRA at the video's size.
+    std::unique_ptr<unsigned char[]> output;
+    int outWidth = 0, outHeight = 0;           // its size, at most the video's
+    int outBytes = 3;                          // its bytes per pixel: 3 for BGR, 4 for BGRA
     std::unique_ptr<unsigned char[]> staging;  // a frame's planes on their way to output
     FrameConverter display;                    // cached planes to output
-    int heldFrame = -1;                        // frame in output while frameImage is set
-    int requested = -1;                        // frame the last seek or read asked for
+    // The held frame as BGR at the video's size when output is not that (fullFrameImage).
+    std::unique_ptr<unsigned char[]> full;
+    FrameConverter fullConverter;
+    unsigned fullSerial = 0;  // frameSerial of the frame in full
+    bool fullHeld = false;
+    int heldFrame = -1;  // frame in output while frameImage is set
+    int requested = -1;  // frame the last seek or read asked for
     long long hits = 0, misses = 0;
     std::atomic<long long> decodedFrames{0}, seeks{0}, prefetchedFrames{0};
 };
@@ -288,13 +298,32 @@ static bool keepDecodedFrame(CaptureState* state, int frame) {
 // ---------------------------------------------------------------------------
 // Reading a frame (the event thread)
 
-// Converts a cache entry (or the staging copy) into the output buffer.
-static bool showEntry(CaptureState* state, const unsigned char* bytes, int tag) {
-    if (!state->planarCache) {
-        memcpy(state->output.get(), bytes, state->frameBytes);
-        return true;
-    }
+// Output is BGR at the video's size: what the cache keeps when it cannot keep planes.
+static bool outputIsFullBgr(const CaptureState* state) {
+    return state->outBytes == 3 && state->outWidth == state->decoder.width &&
+           state->outHeight == state->decoder.height;
+}
+
+// Converts a cache entry (or the staging copy) into width x height pixels of bytes
+// bytes each.
+static bool convertEntry(CaptureState* state, const unsigned char* bytes, int tag,
+                         FrameConverter* converter, int width, int height, int outBytes,
+                         unsigned char* pixels) {
     PicturePlanes planes;
+    if (!state->planarCache) {
+        if (outBytes == 3 && width == state->decoder.width && height == state->decoder.height) {
+            memcpy(pixels, bytes, state->frameBytes);
+            return true;
+        }
+        // BGR rows bottom first: read from the last row up, the picture is upright.
+        const int rowBytes = state->decoder.width * 3;
+        planes.format = AV_PIX_FMT_BGR24;
+        planes.width = state->decoder.width;
+        planes.height = state->decoder.height;
+        planes.data[0] = bytes + static_cast<size_t>(planes.height - 1) * rowBytes;
+        planes.linesize[0] = -rowBytes;
+        return convertPlanesTo(converter, planes, width, height, outBytes, pixels);
+    }
     planes.format = AV_PIX_FMT_YUV420P;
     planes.width = state->decoder.width;
     planes.height = state->decoder.height;
@@ -306,7 +335,13 @@ static bool showEntry(CaptureState* state, const unsigned char* bytes, int tag) 
     planes.data[2] = bytes + state->chromaOffset + chromaPlane;
     planes.linesize[0] = state->lumaStride;
     planes.linesize[1] = planes.linesize[2] = state->chromaStride;
-    return convertPlanes(&state->display, planes, planes.width, planes.height, state->output.get());
+    return convertPlanesTo(converter, planes, width, height, outBytes, pixels);
+}
+
+// Converts a cache entry (or the staging copy) into the output buffer.
+static bool showEntry(CaptureState* state, const unsigned char* bytes, int tag) {
+    return convertEntry(state, bytes, tag, &state->display, state->outWidth, state->outHeight,
+                        state->outBytes, state->output.get());
 }
 
 // Hands on the frame just decoded, through the same planes a cached copy would
@@ -314,12 +349,19 @@ static bool showEntry(CaptureState* state, const unsigned char* bytes, int tag) 
 static bool showDecodedFrame(CaptureState* state, int frame) {
     int tag = 0;
     if (!state->planarCache || !copyPlanes(state, state->staging.get(), &tag)) {
-        if (!convertFrame(&state->decoder, state->output.get())) return false;
-        if (!state->planarCache) {
-            std::lock_guard<std::mutex> lock(state->cacheLock);
-            if (unsigned char* slot = state->cache.insert(frame))
-                memcpy(slot, state->output.get(), state->frameBytes);
+        // Converted from the decoder's picture; a cache of BGR frames keeps it too.
+        if (!convertPlanesTo(&state->decoder.converter, framePlanes(state->decoder.frame),
+                             state->outWidth, state->outHeight, state->outBytes,
+                             state->output.get()))
+            return false;
+        if (state->planarCache) return true;
+        if (!outputIsFullBgr(state)) {
+            keepDecodedFrame(state, frame);
+            return true;
         }
+        std::lock_guard<std::mutex> lock(state->cacheLock);
+        if (unsigned char* slot = state->cache.insert(frame))
+            memcpy(slot, state->output.get(), state->frameBytes);
         return true;
     }
     if (!showEntry(state, state->staging.get(), tag)) return false;
@@ -658,7 +700,9 @@ int openVideo(VideoSource* source, const char* fileName, int pixelFormat) {
         state->timesRise = times[i] != NO_TIME && times[i] > times[i - 1];
 
     state->frameBytes = static_cast<size_t>(source->videoWidth) * source->videoHeight * 3;
-    state->output.reset(new unsigned char[state->frameBytes]());
+    state->output.reset(new unsigned char[state->frameBytes / 3 * 4]());
+    state->outWidth = source->frameWidth = source->videoWidth;
+    state->outHeight = source->frameHeight = source->videoHeight;
     chooseCacheLayout(state);
     readFrame(source, 0, READ_NEXT);
     if (!source->frameImage) return refuse(source, "couldn't query the first frame\n", nullptr);
@@ -704,6 +748,7 @@ void releaseVideo(VideoSource* source) {
         stopPrefetching(source->capture);
         closeFrameDecoder(&source->capture->decoder);
         closeFrameConverter(&source->capture->display);
+        closeFrameConverter(&source->capture->fullConverter);
     }
     delete source->capture;
     source->capture = nullptr;
@@ -712,6 +757,38 @@ void releaseVideo(VideoSource* source) {
 
 int currentVideoFrame(const VideoSource* source) {
     return source->capture && source->frameImage ? source->capture->heldFrame : -1;
+}
+
+void setVideoOutput(VideoSource* source, int width, int height, int pixelFormat) {
+    CaptureState* state = source->capture;
+    if (!state) return;
+    const int bytes = pixelFormat == VIDEO_FRAME_BGRA ? 4 : 3;
+    width = std::max(1, std::min(width, source->videoWidth));
+    height = std::max(1, std::min(height, source->videoHeight));
+    if (width == state->outWidth && height == state->outHeight && bytes == state->outBytes) return;
+    state->outWidth = source->frameWidth = width;
+    state->outHeight = source->frameHeight = height;
+    state->outBytes = source->nChannels = bytes;
+    source->framePixelFormat = bytes == 4 ? VIDEO_FRAME_BGRA : VIDEO_FRAME_BGR;
+    // The frame on show is handed on again in the new form.
+    if (source->frameImage) readFrame(source, state->heldFrame, READ_JUMP);
+}
+
+const unsigned char* fullFrameImage(VideoSource* source) {
+    CaptureState* state = source->capture;
+    if (!state || !source->frameImage) return nullptr;
+    if (outputIsFullBgr(state)) return source->frameImage;
+    if (state->fullHeld && state->fullSerial == source->frameSerial) return state->full.get();
+    if (!state->full) state->full.reset(new (std::nothrow) unsigned char[state->frameBytes]);
+    if (!state->full) return nullptr;
+    std::lock_guard<std::mutex> lock(state->cacheLock);
+    int tag = 0;
+    const unsigned char* cached = state->cache.find(state->heldFrame, &tag);
+    state->fullHeld =
+        cached && convertEntry(state, cached, tag, &state->fullConverter, state->decoder.width,
+                               state->decoder.height, 3, state->full.get());
+    state->fullSerial = source->frameSerial;
+    return state->fullHeld ? state->full.get() : nullptr;
 }
 
 VideoCacheStats videoCacheStats(const VideoSource* source) {

@@ -25,6 +25,9 @@ struct CaptureState;  // demuxer, decoder, frame index and cache; private to the
 // blue, green, red bytes. The video knows no GL; the texture that shows the frames
 // reads the value.
 constexpr int VIDEO_FRAME_BGR = 0x80E0;
+// Blue, green, red and alpha (always 255) bytes (GL_BGRA), which a texture takes as it
+// stores them: the form to show frames in.
+constexpr int VIDEO_FRAME_BGRA = 0x80E1;
 
 struct VideoSource {
     char videoFileName[VIDEO_FILE_NAME_SIZE] = {};  // the file opened, the main window's title
@@ -33,7 +36,10 @@ struct VideoSource {
     int videoWidth = 0;        // frame width, pixels
     int videoHeight = 0;       // frame height, pixels
     int nFrames = 0;           // frames that can be read; frame indices are 0 .. nFrames-1
-    int nChannels = 0;         // bytes per pixel of the handed-on frames: 3
+    int nChannels = 0;         // bytes per pixel of the handed-on frames: 3, or 4 for BGRA
+    // Size of the handed-on frames: the video's, unless setVideoOutput asked for less.
+    int frameWidth = 0;
+    int frameHeight = 0;
     // The current frame's pixels (the output buffer), or null after a read that failed.
     const unsigned char* frameImage = nullptr;
     unsigned frameSerial = 0;  // changes with every read that puts a frame in the output buffer
@@ -53,6 +59,16 @@ void readNextFrame(VideoSource* source);
 // falls behind: decoding goes on (or starts from a nearer seek point) and the frames in
 // between are not kept. Any other frame is read as seekVideo reads it.
 void readFrameAhead(VideoSource* source, int frameIndex);
+// Hands frames on at width x height (each within 1 .. the video's size; smaller is
+// scaled down) in pixelFormat (VIDEO_FRAME_BGRA, else BGR), the frame on show too
+// (frameSerial changes). The viewer that shows frames at a display scale asks for
+// them at that size: each frame is converted once, straight to the size shown.
+void setVideoOutput(VideoSource* source, int width, int height, int pixelFormat);
+// The frame in the output buffer as BGR at the video's size, bottom row first, for
+// analysis in video pixels: frameImage itself when frames are handed on so, else a
+// conversion of the frame's cached copy kept until the next read. Null when no frame
+// is held, or when the cache is too small to keep even the frame on show.
+const unsigned char* fullFrameImage(VideoSource* source);
 // Closes the file and frees the buffers; frameImage becomes null.
 void releaseVideo(VideoSource* source);
 

@@ -45,10 +45,11 @@ int drawQuad(const Texture* texture, Vertex vertex, double x0, double y0, double
     const double uMax = 1.0 / texture->texWidth * texture->s1;
     const double vMax = 1.0 / texture->texHeight * texture->t1;
 
-    // A three-byte texture is opaque everywhere (alpha 1), so blending would give the
-    // same pixels; leaving it off spares the frame buffer read, which in a software
-    // driver is a good part of the cost of a full-window picture (the video, the field).
-    if (texture->format == TEXTURE_BGRA)
+    // A three-byte texture is opaque everywhere (alpha 1), and so is one marked
+    // opaque, so blending would give the same pixels; leaving it off spares the frame buffer read,
+    // which in a software driver is a good part of the cost of a full-window picture (the video,
+    // the field).
+    if (texture->format == TEXTURE_BGRA && (texture->updateFlags & TEXTURE_OPAQUE) == 0)
         glEnable(GL_BLEND);
     else
         glDisable(GL_BLEND);
@@ -167,6 +168,17 @@ void createTexture(Texture* texture, const unsigned char* pixels, int width, int
                  static_cast<GLenum>(texture->format), GL_UNSIGNED_BYTE, texture->storage);
     if (texture->pixels != nullptr) uploadImage(texture);
     texture->textureId = static_cast<int>(name);
+}
+
+int setTextureImageSize(Texture* texture, int width, int height) {
+    if (width <= 0 || height <= 0 || width > texture->texWidth || height > texture->texHeight)
+        return 0;
+    texture->width = width;
+    texture->height = height;
+    texture->s1 = width;
+    texture->t1 = height;
+    texture->uploaded = false;
+    return 1;
 }
 
 int drawTexture(const Texture* texture) {

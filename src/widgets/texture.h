@@ -8,6 +8,7 @@ constexpr int TEXTURE_BGRA = 0x80E1;  // 4 bytes per pixel: blue, green, red, al
 // Texture::updateFlags bits.
 constexpr int TEXTURE_STATIC = 1;    // uploaded once (no effect; the usual value for artwork)
 constexpr int TEXTURE_STREAMED = 2;  // pixels are uploaded again at every draw
+constexpr int TEXTURE_OPAQUE = 4;    // every alpha is 1: a BGRA texture is drawn unblended
 
 constexpr int TEXTURE_MAX_SIZE = 1 << 30;  // larger sizes have no power-of-two storage
 
@@ -55,6 +56,11 @@ int resetTexture(Texture* texture);
 // context: zero-filled power-of-two storage with the image in its lower-left corner.
 void createTexture(Texture* texture, const unsigned char* pixels, int width, int height,
                    int bytesPerPixel, int format, int updateFlags);
+// The image now covers width x height texels, within the storage made at creation
+// (texWidth x texHeight): draws map that much of the texture to the quad, and a
+// streamed image is uploaded again at the next draw. Returns 1, or 0 (nothing
+// changed) when the size does not fit the storage.
+int setTextureImageSize(Texture* texture, int width, int height);
 // Draws the texture on the unit square at z = 0, blended; re-uploads streamed
 // pixels first. Returns textureId, or 0 (drawing nothing) when not created.
 int drawTexture(const Texture* texture);
