@@ -110,7 +110,7 @@ int timedTimelineIdle(InterfaceObject*) {
         stepped = figures.byClock ? playbackStep(&app, playbackClockSeconds()) : perTickStep(&app);
         if (figures.measuring && app.timeline.frames.currentFrame != before) figures.shown++;
     }
-    if (stepped) redisplayAll();
+    if (stepped) redisplayAfterStep();
     return 1;
 }
 

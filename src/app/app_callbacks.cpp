@@ -13,6 +13,9 @@
 #include "toolkit/event_dispatch.h"
 #include "toolkit/window.h"
 #include "video_view/video_view.h"
+#include "views/field_plan.h"
+#include "views/field_view.h"
+#include "views/field_view_3d.h"
 
 int applicationKeyHandler(InterfaceObject*, int key, int, int) {
     const bool shift = (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0;
@@ -95,8 +98,28 @@ int timelineIdle(InterfaceObject*) {
         isPressed(&app.timeline) ? timelineScrub(&app, app.timelinePointerX) : false;
     const bool stepped = playbackStep(&app, playbackClockSeconds()) || trackingStep(&app);
     const bool exported = collectExport(&app.exporter, &app);
-    if (stepped || changed || exported) redisplayAll();
+    if (changed || exported)
+        redisplayAll();
+    else if (stepped)
+        redisplayAfterStep();
     return 1;
+}
+
+void redisplayAfterStep() {
+    redisplayWindow(static_cast<Window*>(app.videoPanel.parent));
+    const uint64_t now = fieldViewsDigest(&app.scene, sceneFrame(&app.scene));
+    if (now != app.fieldViewDrawn) redisplayWindow(static_cast<Window*>(app.fieldView.parent));
+    if (now != app.fieldView3DDrawn) redisplayWindow(static_cast<Window*>(app.fieldView3D.parent));
+}
+
+int fieldViewDisplay(InterfaceObject* object) {
+    app.fieldViewDrawn = fieldViewsDigest(&app.scene, sceneFrame(&app.scene));
+    return drawFieldView(object);
+}
+
+int fieldView3DDisplay(InterfaceObject* object) {
+    app.fieldView3DDrawn = fieldViewsDigest(&app.scene, sceneFrame(&app.scene));
+    return draw3DView(object);
 }
 
 void mainWindowReshaped(Window*, int width, int height) {

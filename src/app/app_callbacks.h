@@ -34,6 +34,12 @@ void startWorkSafetyTimer();
 int timelinePressed(InterfaceObject* object, int x, int y);
 int timelineDragged(InterfaceObject* object, int x, int y, int pressX, int pressY);
 int timelineIdle(InterfaceObject* object);
+// After a playback or tracking step: the main window is redrawn (the new frame), a
+// field window only when what it shows changed with the frame.
+void redisplayAfterStep();
+// Display callbacks of fieldView and fieldView3D: the views' own, noting what they drew.
+int fieldViewDisplay(InterfaceObject* object);
+int fieldView3DDisplay(InterfaceObject* object);
 
 // Reshape callbacks. The main window lays its widgets out again for the new size;
 // the "football field" and "3D view of football field" windows keep their view's

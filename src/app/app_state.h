@@ -2,6 +2,8 @@
 // tracks, the scene the views draw, and every widget record of the three windows.
 #pragma once
 
+#include <cstdint>
+
 #include "app/command_line.h"
 #include "app/export_worker.h"
 #include "app/layout.h"
@@ -58,6 +60,9 @@ struct AppState {
     SwitchButton* editMode = nullptr;  // the modify switch that is on, or null
     double fieldAspect = -1.0;  // width / height of fieldView, fixed at its window's first reshape
     double aspect3D = -1.0;     // the same for fieldView3D
+    // fieldViewsDigest of what fieldView and fieldView3D drew last: playback redraws
+    // a field window only when its digest at the new frame differs.
+    uint64_t fieldViewDrawn = 0, fieldView3DDrawn = 0;
 
     StatusLine status;            // shown in the main window, in layout.statusLine
     InterfaceObject statusPanel;  // where the main window shows it

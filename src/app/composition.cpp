@@ -352,11 +352,11 @@ int composeWindows(AppState* state, const char* programDirectory) {
     // The field windows: one view each, which their reshape handlers keep centred at
     // its first aspect.
     createToolWindow(layout.fieldWindow, "football field", fieldWindowReshaped);
-    makeSceneView(state, &state->fieldView, layout.fieldView, "field", drawFieldView,
+    makeSceneView(state, &state->fieldView, layout.fieldView, "field", fieldViewDisplay,
                   &state->fieldTexture, art.field);
     createToolWindow(layout.window3D, "3D view of football field", window3DReshaped);
     makeSceneView(state, &state->fieldView3D, layout.fieldView3D, "3D view of the field",
-                  draw3DView, &state->fieldTexture3D, art.field3D);
+                  fieldView3DDisplay, &state->fieldTexture3D, art.field3D);
     // Closing any window ends the program as Esc does, so that none is left alone.
     setWindowClosedHook(windowClosed);
     dumpLayoutIfAsked(state);

@@ -286,6 +286,11 @@ void redisplayAll() {
     if (previous && previous->windowId != 0) glutSetWindow(previous->windowId);
 }
 
+void redisplayWindow(const Window* window) {
+    if (!glutReady() || window == nullptr || window->windowId == 0) return;
+    redrawWindow(window->windowId);
+}
+
 void runInterface(void (*prepareWindow)(int windowIndex)) {
     if (!glutReady()) return;  // no window was ever created
     for (int i = 0; i < windowCount(); ++i) {

@@ -42,6 +42,8 @@ Window* currentWindowObject();
 InterfaceObject* addToCurrentWindow(InterfaceObject* object);
 // Asks GLUT to redraw every open window, then restores the current window.
 void redisplayAll();
+// The same for one window; nothing when it is closed.
+void redisplayWindow(const Window* window);
 
 int windowCount();             // entries of the window table, closed windows included
 Window* windowAt(int index);   // table entry `index` (creation order), or null

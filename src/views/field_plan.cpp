@@ -215,6 +215,31 @@ void teamFocusPoints(const Scene* scene, int frame, PlanPoint* oSide, PlanPoint*
     *dSide = sum[1];
 }
 
+uint64_t fieldViewsDigest(const Scene* scene, int frame) {
+    if (scene == nullptr) return DIGEST_SEED;
+    uint64_t digest = DIGEST_SEED;
+    digest = mixDigest(digest, static_cast<uint64_t>(static_cast<uint32_t>(scene->selectedPlayer)));
+    digest = mixDigest(
+        digest, static_cast<uint64_t>((scene->showTrails ? 1 : 0) | (scene->showNumbers ? 2 : 0)));
+    digest = mixDigest(digest, doubleBits(scene->cameraHeading));
+    digest = mixDigest(digest, doubleBits(scene->cameraTilt));
+    const PlanPoint target = cameraTarget(scene, frame);
+    digest = mixDigest(digest, doubleBits(target.x));
+    digest = mixDigest(digest, doubleBits(target.y));
+    if (scene->tracks == nullptr) return digest;
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        // A trail is its keys up to frame, then the dot.
+        digest = mixDigest(digest, digestKeyTrail(scene, player, frame, 0).digest);
+        PlanPoint dot;
+        const bool shown = playerDotPoint(scene, player, frame, &dot);
+        digest = mixDigest(digest, shown ? 1 : 0);
+        if (!shown) continue;
+        digest = mixDigest(digest, doubleBits(dot.x));
+        digest = mixDigest(digest, doubleBits(dot.y));
+    }
+    return digest;
+}
+
 PlanPoint cameraTarget(const Scene* scene, int frame) {
     PlanPoint o, d;
     teamFocusPoints(scene, frame, &o, &d);

@@ -86,3 +86,9 @@ void teamFocusPoints(const Scene* scene, int frame, PlanPoint* oSide, PlanPoint*
 // The point the 3D camera looks at: the selected player's side's point, or the
 // middle of the two sides' points when none is selected.
 PlanPoint cameraTarget(const Scene* scene, int frame);
+
+// A digest of what the field windows show at frame: every player's dot and trail,
+// the camera's target and angles, the selection and the trail and label switches.
+// Equal digests at two frames mean the windows would draw the same pixels, so that
+// playback need not redraw them for a new frame.
+uint64_t fieldViewsDigest(const Scene* scene, int frame);
