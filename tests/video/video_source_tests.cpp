@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -477,6 +478,84 @@ TEST(PrefetchingWalk, ClosingOrResizingWhileTheThreadDecodesIsSafe) {
         EXPECT_EQ(source.frameImage, nullptr);
     }
 }
+
+// ---------------------------------------------------------------------------
+// Frames handed on at the size shown
+
+// One channel of a packed picture, bottom row first, sampled bilinearly at (x, y)
+// in pixel-centre coordinates, clamped at the edges.
+double sampleBilinear(const unsigned char* pixels, int width, int height, int bytes, double x,
+                      double y, int channel) {
+    x = std::clamp(x, 0.0, width - 1.0);
+    y = std::clamp(y, 0.0, height - 1.0);
+    const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+    const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+    const double fx = x - x0, fy = y - y0;
+    auto at = [&](int px, int py) {
+        return pixels[(static_cast<size_t>(py) * width + px) * bytes + channel];
+    };
+    return (at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) +
+           (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy;
+}
+
+class ShownSize : public testing::TestWithParam<const char*> {};
+
+// A frame asked for at a smaller size in BGRA is the full frame scaled (within what
+// two bilinear filters disagree on at the codes' hard edges), opaque; the tracker's
+// full-size frame stays exact to the byte, whichever way the cache keeps frames
+// (planes for 4:2:0, BGR for the 4:2:2 of MJPEG).
+TEST_P(ShownSize, ReducedFramesAreTheFullFramesScaledAndTheFullOnesStayExact) {
+    const Clip& made = clip(GetParam());
+    ASSERT_FALSE(made.path.empty());
+    OpenSource plain, video;
+    ASSERT_EQ(openQuietly(&plain.source, made.path), 1);
+    ASSERT_EQ(openQuietly(&video.source, made.path), 1);
+    const int w = plain.source.videoWidth, h = plain.source.videoHeight;
+    const size_t fullBytes = static_cast<size_t>(w) * h * 3;
+    const int sw = w * 7 / 10, sh = h * 7 / 10;
+    const unsigned char* buffer = video.source.frameImage;
+    const unsigned serial = video.source.frameSerial;
+    setVideoOutput(&video.source, sw, sh, VIDEO_FRAME_BGRA);
+    EXPECT_NE(video.source.frameSerial, serial);  // the frame on show, handed on again
+    EXPECT_EQ(video.source.frameImage, buffer);
+    EXPECT_EQ(currentVideoFrame(&video.source), 0);
+    EXPECT_EQ(video.source.frameWidth, sw);
+    EXPECT_EQ(video.source.frameHeight, sh);
+    EXPECT_EQ(video.source.nChannels, 4);
+    std::mt19937 random(7);
+    for (int request = 0; request < 12; request++) {
+        const int frame = request < 4 ? 60 - request : static_cast<int>(random() % 120);
+        seekVideo(&plain.source, frame);
+        seekVideo(&video.source, frame);
+        ASSERT_TRUE(plain.source.frameImage && video.source.frameImage) << frame;
+        const unsigned char* full = fullFrameImage(&video.source);
+        ASSERT_TRUE(full) << frame;
+        ASSERT_EQ(memcmp(full, plain.source.frameImage, fullBytes), 0) << frame;
+        double difference = 0;
+        for (int y = 0; y < sh; y++)
+            for (int x = 0; x < sw; x++) {
+                const unsigned char* shown = video.source.frameImage + (y * sw + x) * 4;
+                ASSERT_EQ(shown[3], 255);
+                for (int c = 0; c < 3; c++)
+                    difference += std::abs(shown[c] - sampleBilinear(plain.source.frameImage, w, h,
+                                                                     3, (x + 0.5) * w / sw - 0.5,
+                                                                     (y + 0.5) * h / sh - 0.5, c));
+            }
+        EXPECT_LT(difference / (sw * sh * 3), 5.0) << "frame " << frame;
+    }
+    // Back to full-size BGR, the frames are the very bytes again.
+    setVideoOutput(&video.source, w, h, VIDEO_FRAME_BGR);
+    EXPECT_EQ(video.source.nChannels, 3);
+    EXPECT_EQ(fullFrameImage(&video.source), video.source.frameImage);
+    EXPECT_EQ(memcmp(video.source.frameImage, plain.source.frameImage, fullBytes), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, ShownSize, testing::Values("h264.mp4", "mjpeg.avi"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 // ---------------------------------------------------------------------------
 // Files that are not videos, or broken ones

@@ -319,4 +319,52 @@ TEST(TrailPieces, KeyPointsTailAndDigestAgreeWithTheWholeTrail) {
               digestKeyTrail(&t.scene, 5, 2, 1).prefixDigest);
 }
 
+// What the field windows draw at frame, gathered plainly: each player's dot and
+// trail, and the 3D camera's target.
+std::vector<double> fieldContent(const TestScene& t, int frame) {
+    std::vector<double> content;
+    const PlanPoint target = cameraTarget(&t.scene, frame);
+    content.insert(content.end(), {target.x, target.y});
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        PlanPoint dot;
+        if (playerDotPoint(&t.scene, player, frame, &dot))
+            content.insert(content.end(), {1.0, dot.x, dot.y});
+        else
+            content.push_back(0.0);
+        std::vector<double> trail;
+        content.push_back(appendTrail(&t.scene, player, frame, 0.0, &trail));
+        content.insert(content.end(), trail.begin(), trail.end());
+    }
+    return content;
+}
+
+// Playback skips a field window's redraw when the digest stays: between any two
+// frames of random scenes, an equal digest must mean equal content; and the digest
+// does change where the content does (interpolated dots, keys passed, a selection).
+TEST(FieldViewsDigest, StaysOnlyWhileWhatTheFieldWindowsDrawStays) {
+    std::mt19937 random(5);
+    int same = 0, changed = 0;
+    for (int round = 0; round < 20; ++round) {
+        TestScene t(80);
+        for (int keys = random() % 12; keys > 0; --keys)
+            t.key(static_cast<int>(random() % PLAYER_COUNT), static_cast<int>(random() % 100),
+                  random() % 300, random() % 300);
+        t.scene.selectedPlayer = static_cast<int>(random() % (PLAYER_COUNT + 1)) - 1;
+        for (int frame = 0; frame < 100; ++frame) {
+            const int other = random() % 3 == 0 ? static_cast<int>(random() % 100) : frame + 1;
+            const bool sameContent = fieldContent(t, frame) == fieldContent(t, other);
+            const bool sameDigest =
+                fieldViewsDigest(&t.scene, frame) == fieldViewsDigest(&t.scene, other);
+            EXPECT_EQ(sameDigest, sameContent)
+                << "round " << round << ", frames " << frame << " and " << other;
+            (sameContent ? same : changed)++;
+        }
+        const uint64_t before = fieldViewsDigest(&t.scene, 50);
+        t.scene.showNumbers = !t.scene.showNumbers;
+        EXPECT_NE(fieldViewsDigest(&t.scene, 50), before);
+    }
+    EXPECT_GT(same, 100);
+    EXPECT_GT(changed, 100);
+}
+
 }  // namespace
