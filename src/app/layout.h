@@ -34,7 +34,9 @@ struct LayoutInput {
     int screenHeight = 0;
 };
 
-constexpr int TICKS_PER_SECOND = 30;  // frame timer rate of every window
+// Frame timer rate of every window: above 50, so that a 50 fps video gets a tick for
+// each of its frames.
+constexpr int TICKS_PER_SECOND = 60;
 constexpr int TIMELINE_HEIGHT = 28;
 constexpr int HELP_WIDTH = 200;  // the help text's box before it is fitted to its lines
 constexpr int HELP_HEIGHT = 220;
