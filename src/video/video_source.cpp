@@ -40,7 +40,8 @@ enum ReadKind {
 constexpr int MAX_SEEK_RETRIES = 3;
 constexpr int MAX_JUMP_RUN = 16;  // frames kept before the target of a jump, without prefetching
 // The prefetch thread keeps up to this many frames decoded on the side the user
-// moves to (at most half the cache), and tops them up once half are used.
+// moves to (at most half the cache ahead, three quarters behind), and tops them up
+// once half are used.
 constexpr int MAX_PREFETCH_SPAN = 120;
 // Cached planes start their rows at multiples of this, as the decoder's do, so that
 // converting a cached frame gives the very pixels that converting it fresh does.
@@ -529,7 +530,12 @@ static bool nextFill(CaptureState* state, int* keepFrom, int* last) {
     // a decoding run from the seek point gives, then a few ahead, which the decoder
     // standing just past the focus gives at once.
     const int ahead = state->direction > 0 ? span : state->direction == 0 ? span / 6 : 0;
-    const int behind = state->direction < 0 ? span : state->direction == 0 ? span / 2 : 0;
+    // A fill behind decodes from the seek point however few frames it keeps (a long
+    // run at the end of a GOP): it keeps as many as a step back without the thread
+    // would, three quarters of the cache, so that the steps back have several seconds
+    // in hand when the next fill starts.
+    const int behind =
+        state->direction <= 0 ? std::min(MAX_PREFETCH_SPAN, cache.capacity() * 3 / 4) : 0;
     if (behind > 0) {
         int held = 0;
         while (focus - 1 - held >= 0 && held < behind && cache.contains(focus - 1 - held)) held++;
@@ -560,6 +566,14 @@ enum FillResult { FILL_MORE, FILL_DONE, FILL_FAILED };
 static FillResult fillStep(CaptureState* state, int keepFrom, int last) {
     const FrameIndex& index = state->index;
     if (state->unreadable.count(keepFrom)) return FILL_FAILED;
+    // Each step back moves the frames to keep one lower, below what the run under
+    // way keeps (or below where it stands): it goes on for the part it still
+    // delivers rather than start again from the seek point at every step, which a
+    // held key would make it do forever. The frames left out come with a later fill.
+    if (!canGoOn(state, keepFrom) && state->decoderNext >= 0) {
+        const int rest = std::max({keepFrom, state->runSkipFrom, state->decoderNext});
+        if (rest <= last && canGoOn(state, rest)) keepFrom = rest;
+    }
     if (canGoOn(state, keepFrom))
         goOn(state, keepFrom);
     else if (!startRun(state, index.seekPointFor(keepFrom), keepFrom, false))
