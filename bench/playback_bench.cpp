@@ -12,7 +12,10 @@
 //   playback_bench [clip ...]  (needs an X display: xvfb-run -s "-screen 0 1920x1200x24")
 //
 // Without clips it makes the four with the ffmpeg program (H.264, 10 s each). Each clip
-// plays in a process of its own, since GLUT's windows cannot be made twice.
+// plays in a process of its own, since GLUT's windows cannot be made twice. The 22
+// players move all the time (a key each second, at random places, and a record of the
+// registration for every frame), so that the field windows have a new picture for
+// every frame, as in a match being annotated.
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <sys/wait.h>
@@ -39,6 +42,7 @@ constexpr unsigned SETTLE_MS = 1000;  // before each measurement, for the window
 constexpr unsigned PLAY_MS = 4000;    // each measurement
 constexpr double CLIP_SECONDS = 10.0;
 constexpr double REAL_TIME_TOLERANCE = 0.05;
+constexpr int KEY_EVERY = 25;  // frames between the players' keys
 // Starts the lines of figures among a child's console lines; the parent shows only those.
 constexpr const char* FIGURES_MARK = "@figures ";
 
@@ -158,6 +162,32 @@ void timedDisplay() {
     glFinish();
 }
 
+// Every player keyed every KEY_EVERY frames at random feet points, and an identity
+// record for every frame: each frame puts every dot somewhere new.
+void movePlayers() {
+    app.registration.homographies = new Homography[app.video.nFrames];
+    app.registration.count = app.video.nFrames;
+    for (int i = 0; i < app.video.nFrames; ++i)
+        app.registration.homographies[i] = Homography{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+    unsigned seed = 1;
+    auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        for (int frame = 0; frame < app.video.nFrames; frame += KEY_EVERY) {
+            KeyFrame* key = new KeyFrame;
+            key->flags = KEY_FLAG_KEY;
+            key->feetX = 20 + next(560);
+            key->feetY = 20 + next(360);
+            key->rectX = key->feetX;
+            key->rectY = key->feetY + 30;
+            key->rectWidth = 20;
+            key->rectHeight = 60;
+            addKey(&app.tracks[player], key, NODE_OWNS_PAYLOAD, frame);
+        }
+}
+
 // From frame 0, playing, the way given.
 void restart(int byClock) {
     if (isPlaying(&app.timeline)) playPause(&app);
@@ -228,6 +258,7 @@ int playClip(const std::string& clip, int argc, char** argv) {
     }
     initToolkit(&argc, argv);
     prepareScene(&app);
+    movePlayers();
     composeWindows(&app, ANNOTATE_ARTWORK_DIR);
     setIdleCallback(&app.timeline, timedTimelineIdle);
     setDisplayCallback(&app.videoPanel, timedVideoDisplay);
