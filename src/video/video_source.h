@@ -2,9 +2,10 @@
 //
 // Frame i is the i-th frame that decoding the file from its start delivers; a
 // seek to i lands on exactly that frame in every container. Frames are handed on
-// as tightly packed BGR rows (3 bytes per pixel), bottom row first, always in the
-// same output buffer, owned by the source, whose address never changes while the
-// source is open: a viewer keeps one pointer to it and re-reads it after a read.
+// as tightly packed BGR rows (3 bytes per pixel; or BGRA, and at the size shown, as
+// setVideoOutput asks), bottom row first, always in the same output buffer, owned
+// by the source, whose address never changes while the source is open: a viewer
+// keeps one pointer to it and re-reads it after a read.
 // Decoded frames are also kept in a cache with a memory budget (as the decoder's
 // 4:2:0 planes where it delivers them, converted when shown), so that stepping back
 // and forth is a conversion rather than a decode. A background thread decodes
