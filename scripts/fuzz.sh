@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the fuzzing harnesses with clang in build-fuzz/ and runs them one after
-# the other, each for the given time, after replaying its corpus.
+# Builds the fuzzing harnesses with clang in build-fuzz/ and runs them, each for
+# the given time, after replaying its corpus: one after the other, or all at once
+# at the lowest priority with --parallel (for long runs on a shared machine).
 #
-#   scripts/fuzz.sh [HARNESS|all [SECONDS]]     (default: all, 600 seconds each)
+#   scripts/fuzz.sh [HARNESS|all [SECONDS]] [--parallel]   (default: all, 600 seconds each)
 #
 # Harnesses: tracking_file registration image_file video_source numbers command_line.
 # The corpus each run grows is kept in build-fuzz/fuzz/corpus/HARNESS and replayed
@@ -15,8 +16,14 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 harnesses=(tracking_file registration image_file video_source numbers command_line)
-which=${1:-all}
-seconds=${2:-600}
+parallel=false
+niceness=0
+arguments=()
+for argument in "$@"; do
+  if [ "$argument" = --parallel ]; then parallel=true; else arguments+=("$argument"); fi
+done
+which=${arguments[0]:-all}
+seconds=${arguments[1]:-600}
 if [ "$which" != all ] && [[ ! " ${harnesses[*]} " =~ " $which " ]]; then
   echo "unknown harness $which; one of: ${harnesses[*]} all" >&2
   exit 2
@@ -32,34 +39,64 @@ CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
   -DANNOTATE_FUZZ=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzzers
 
-status=0
-for harness in "${harnesses[@]}"; do
-  corpus=$build/fuzz/corpus/$harness
-  findings=$build/fuzz/findings/$harness
-  log=$build/fuzz/logs/$harness.log
+# Runs one harness with its output in its log; the status is libFuzzer's.
+run() {
+  local harness=$1
+  local corpus=$build/fuzz/corpus/$harness
+  local findings=$build/fuzz/findings/$harness
+  local log=$build/fuzz/logs/$harness.log
   mkdir -p "$corpus" "$findings" "$(dirname "$log")"
   # stdout carries the readers' console lines; libFuzzer and the sanitizers
   # report on stderr, which goes to the log. A smaller quarantine of freed memory
   # keeps the resident size of a long run to what the readers hold.
-  if ASAN_OPTIONS=quarantine_size_mb=64 UBSAN_OPTIONS=print_stacktrace=1 \
-      "$build/${harness}_fuzzer" \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 -malloc_limit_mb=256 \
-      -dict="$here/fuzz/dictionaries/$harness.dict" -close_fd_mask=1 \
-      -artifact_prefix="$findings/" -print_final_stats=1 \
-      "$corpus" "$build/fuzz/seeds/$harness" \
-      $([ -d "$here/fuzz/regressions/$harness" ] && echo "$here/fuzz/regressions/$harness") \
-      >"$log" 2>&1; then
+  ASAN_OPTIONS=quarantine_size_mb=64 UBSAN_OPTIONS=print_stacktrace=1 \
+    nice -n "$niceness" "$build/${harness}_fuzzer" \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 -malloc_limit_mb=256 \
+    -dict="$here/fuzz/dictionaries/$harness.dict" -close_fd_mask=1 \
+    -artifact_prefix="$findings/" -print_final_stats=1 \
+    "$corpus" "$build/fuzz/seeds/$harness" \
+    $([ -d "$here/fuzz/regressions/$harness" ] && echo "$here/fuzz/regressions/$harness") \
+    >"$log" 2>&1
+}
+
+# Prints the line of one finished run; false when it found something.
+report() {
+  local harness=$1 succeeded=$2
+  local corpus=$build/fuzz/corpus/$harness
+  local log=$build/fuzz/logs/$harness.log
+  if $succeeded; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
     added=$(sed -n 's/^stat::new_units_added: *//p' "$log")
     echo "fuzz $harness: no finding in ${seconds} s, $runs inputs, $speed per second," \
          "$added new in the corpus ($(ls "$corpus" | wc -l) kept)"
-  else
-    status=1
-    echo "fuzz $harness: FINDING (log: $log)"
-    grep -E "^(==[0-9]+==ERROR|SUMMARY|.*runtime error)|^(tracking file round trip|registration|image file|video source|numbers|command line): " \
-      "$log" | head -5 || true
-    grep -E "^(artifact_prefix|Test unit written)" "$log" | tail -1 || true
+    return 0
   fi
-done
+  echo "fuzz $harness: FINDING (log: $log)"
+  grep -E "^(==[0-9]+==ERROR|SUMMARY|.*runtime error)|^(tracking file round trip|registration|image file|video source|numbers|command line): " \
+    "$log" | head -5 || true
+  grep -E "^(artifact_prefix|Test unit written)" "$log" | tail -1 || true
+  return 1
+}
+
+status=0
+if $parallel; then
+  niceness=19
+  declare -A pids
+  for harness in "${harnesses[@]}"; do
+    run "$harness" &
+    pids[$harness]=$!
+  done
+  for harness in "${harnesses[@]}"; do
+    succeeded=true
+    wait "${pids[$harness]}" || succeeded=false
+    report "$harness" $succeeded || status=1
+  done
+else
+  for harness in "${harnesses[@]}"; do
+    succeeded=true
+    run "$harness" || succeeded=false
+    report "$harness" $succeeded || status=1
+  done
+fi
 exit $status

@@ -14,6 +14,12 @@ extern "C" {
 // source allocate gigabytes for its buffers.
 constexpr int MAX_FRAME_SIDE = 16384;            // pixels
 constexpr int64_t MAX_FRAME_PIXELS = 1LL << 27;  // 134 Mpixel, 400 MB as BGR
+// A stream may change its frame size on the way (a broadcast going from SD to HD),
+// but the decoder skips frames of more pixels than the stream declares, twice over
+// for the decoders' row padding, or than a 4K frame, whichever is larger: a frame
+// far above its stream's declared size comes from a damaged or hostile file and
+// would have the decoder allocate hundreds of megabytes for a file of a few bytes.
+constexpr int64_t MIN_PIXEL_LIMIT = 4096LL * 2160;
 
 static std::string averrorText(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -115,6 +121,8 @@ bool reopenCodec(FrameDecoder* decoder, int threads, bool pixels) {
     if (avcodec_parameters_to_context(decoder->codec, parameters) < 0) return false;
     decoder->codec->pkt_timebase = decoder->format->streams[decoder->streamIndex]->time_base;
     decoder->codec->thread_count = threads;
+    decoder->codec->max_pixels =
+        std::max(MIN_PIXEL_LIMIT, 2 * static_cast<int64_t>(decoder->width) * decoder->height);
     if (!pixels) {
         decoder->codec->skip_idct = AVDISCARD_ALL;
         decoder->codec->skip_loop_filter = AVDISCARD_ALL;

@@ -617,6 +617,44 @@ TEST(HostileFiles, AbsurdFrameSizeIsRefused) {
     EXPECT_NE(said.find("unsupported frame size 100000 x 120"), std::string::npos) << said;
 }
 
+TEST(HostileFiles, FramesFarLargerThanDeclaredAreSkippedNotDecoded) {
+    // A raw MPEG-4 stream may change its size on the way: one that grows from the
+    // clip size to four times as many pixels keeps every frame, scaled to the size
+    // it declares first (which leaves the code of the larger frames unreadable).
+    const std::string small = makeClip("small.m4v", 3, "-c:v mpeg4 -q:v 3 -f m4v");
+    const std::string grown =
+        makeClip("grown.m4v", 3, "-c:v mpeg4 -q:v 3 -f m4v", 2 * CLIP_WIDTH, 2 * CLIP_HEIGHT);
+    ASSERT_FALSE(small.empty() || grown.empty());
+    std::vector<unsigned char> bytes = readFileBytes(small);
+    const std::vector<unsigned char> more = readFileBytes(grown);
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    OpenSource growing;
+    ASSERT_EQ(openQuietly(&growing.source, writeClipFile("growing.m4v", bytes)), 1);
+    ASSERT_EQ(growing.source.nFrames, 6);
+    for (int frame : {0, 4, 2, 5}) {
+        seekVideo(&growing.source, frame);
+        ASSERT_TRUE(growing.source.frameImage) << frame;
+        if (frame < 3) {
+            EXPECT_EQ(frameCode(growing.source), frame) << frame;
+        }
+    }
+    // A 1.4 KB stream that declares 32 x 24 and goes on with frames of 8191 x 8167
+    // (a fuzzing finding): those frames would take hundreds of megabytes to decode.
+    const char* sourceDir = std::getenv("ANNOTATE_SOURCE_DIR");
+    ASSERT_TRUE(sourceDir);
+    const std::string hostile =
+        std::string(sourceDir) + "/fuzz/regressions/video_source/grows-to-8191x8167.m4v";
+    OpenSource video;
+    ASSERT_EQ(openQuietly(&video.source, hostile), 1);
+    EXPECT_EQ(video.source.videoWidth, 32);
+    EXPECT_EQ(video.source.videoHeight, 24);
+    EXPECT_EQ(video.source.nFrames, 4);
+    for (int frame = 0; frame < 4; frame++) {
+        seekVideo(&video.source, frame);
+        EXPECT_TRUE(video.source.frameImage) << frame;
+    }
+}
+
 TEST(HostileFiles, TruncatedFilesGiveTheirReadableFramesOnly) {
     const std::vector<unsigned char> mp4 = readFileBytes(clip("h264.mp4").path);
     // The MP4 index comes last: without it nothing can be read.
