@@ -15,10 +15,10 @@ extern "C" {
 constexpr int MAX_FRAME_SIDE = 16384;            // pixels
 constexpr int64_t MAX_FRAME_PIXELS = 1LL << 27;  // 134 Mpixel, 400 MB as BGR
 // A stream may change its frame size on the way (a broadcast going from SD to HD),
-// but the decoder skips frames of more pixels than the stream declares, twice over
-// for the decoders' row padding, or than a 4K frame, whichever is larger: a frame
-// far above its stream's declared size comes from a damaged or hostile file and
-// would have the decoder allocate hundreds of megabytes for a file of a few bytes.
+// so the decoder takes frames up to a 4K frame, or up to twice the pixels the
+// stream declares when that is more (room for the decoders' row padding). A frame
+// beyond comes from a damaged or hostile file: the decoder skips it as damaged
+// instead of allocating hundreds of megabytes for a file of a few kilobytes.
 constexpr int64_t MIN_PIXEL_LIMIT = 4096LL * 2160;
 
 static std::string averrorText(int error) {
