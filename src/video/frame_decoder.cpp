@@ -12,14 +12,19 @@ extern "C" {
 
 // Larger frames are refused: a broken or hostile header must not make the
 // source allocate gigabytes for its buffers.
-constexpr int MAX_FRAME_SIDE = 16384;            // pixels
-constexpr int64_t MAX_FRAME_PIXELS = 1LL << 27;  // 134 Mpixel, 400 MB as BGR
+constexpr int MAX_FRAME_SIDE = 16384;  // pixels
+// 33.5 Mpixel: 8K UHD (7680 x 4320) and 8192 x 4096 panoramas pass; 100 MB as BGR.
+// Beyond, a frame takes the source more than half a gigabyte, a hostile file of a
+// few kilobytes too: the decoder's pictures, the converted frame and its staging.
+constexpr int64_t MAX_FRAME_PIXELS = 1LL << 25;
 // A stream may change its frame size on the way (a broadcast going from SD to HD),
 // so the decoder takes frames up to a 4K frame, or up to twice the pixels the
-// stream declares when that is more (room for the decoders' row padding). A frame
-// beyond comes from a damaged or hostile file: the decoder skips it as damaged
-// instead of allocating hundreds of megabytes for a file of a few kilobytes.
+// stream declares when that is more (room for the decoders' row padding), never
+// much above the largest frame. A frame beyond comes from a damaged or hostile
+// file: the decoder skips it as damaged instead of allocating hundreds of
+// megabytes for a file of a few kilobytes.
 constexpr int64_t MIN_PIXEL_LIMIT = 4096LL * 2160;
+constexpr int64_t MAX_PIXEL_LIMIT = MAX_FRAME_PIXELS * 5 / 4;
 
 static std::string averrorText(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -121,8 +126,8 @@ bool reopenCodec(FrameDecoder* decoder, int threads, bool pixels) {
     if (avcodec_parameters_to_context(decoder->codec, parameters) < 0) return false;
     decoder->codec->pkt_timebase = decoder->format->streams[decoder->streamIndex]->time_base;
     decoder->codec->thread_count = threads;
-    decoder->codec->max_pixels =
-        std::max(MIN_PIXEL_LIMIT, 2 * static_cast<int64_t>(decoder->width) * decoder->height);
+    const int64_t declared = static_cast<int64_t>(decoder->width) * decoder->height;
+    decoder->codec->max_pixels = std::min(MAX_PIXEL_LIMIT, std::max(MIN_PIXEL_LIMIT, 2 * declared));
     if (!pixels) {
         decoder->codec->skip_idct = AVDISCARD_ALL;
         decoder->codec->skip_loop_filter = AVDISCARD_ALL;
