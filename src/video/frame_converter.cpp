@@ -32,17 +32,28 @@ static AVPixelFormat plainFormat(AVPixelFormat format, bool* fullRange) {
     }
 }
 
+// The colour fields as the numbers FFmpeg stored. Decoders copy them from the
+// stream unchecked, so a damaged stream leaves values outside the enumerations
+// there, which must not be read as the enumerations themselves.
+template <typename Enumeration>
+static int fieldValue(const Enumeration& field) {
+    int value;
+    static_assert(sizeof field == sizeof value, "FFmpeg's enumerations are ints");
+    memcpy(&value, &field, sizeof value);
+    return value;
+}
+
 PicturePlanes framePlanes(const AVFrame* frame) {
     PicturePlanes planes;
     for (int i = 0; i < 4; i++) {
         planes.data[i] = frame->data[i];
         planes.linesize[i] = frame->linesize[i];
     }
-    planes.fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+    planes.fullRange = fieldValue(frame->color_range) == AVCOL_RANGE_JPEG;
     planes.format = plainFormat(static_cast<AVPixelFormat>(frame->format), &planes.fullRange);
     planes.width = frame->width;
     planes.height = frame->height;
-    planes.bt709 = frame->colorspace == AVCOL_SPC_BT709;
+    planes.bt709 = fieldValue(frame->colorspace) == AVCOL_SPC_BT709;
     return planes;
 }
 

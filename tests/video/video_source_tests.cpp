@@ -664,6 +664,18 @@ TEST(HostileFiles, FramesFarLargerThanDeclaredAreSkippedNotDecoded) {
     }
 }
 
+TEST(HostileFiles, ColourFieldsOutsideTheirRangesAreReadAsPlainNumbers) {
+    // An MPEG-4 stream whose header gives the colour matrix 128 (a fuzzing finding):
+    // FFmpeg hands that on, and reading it as its enumeration is undefined.
+    OpenSource video;
+    ASSERT_EQ(openQuietly(&video.source, regressionInput("colour-space-128.m4v")), 1);
+    ASSERT_GT(video.source.nFrames, 1);
+    for (int frame = 1; frame < video.source.nFrames; frame++) {
+        readNextFrame(&video.source);
+        EXPECT_TRUE(video.source.frameImage) << frame;
+    }
+}
+
 TEST(HostileFiles, TruncatedFilesGiveTheirReadableFramesOnly) {
     const std::vector<unsigned char> mp4 = readFileBytes(clip("h264.mp4").path);
     // The MP4 index comes last: without it nothing can be read.
