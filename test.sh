@@ -19,7 +19,9 @@ run_suite() {
 status=0
 run_suite "$here/build" -DCMAKE_BUILD_TYPE=Release || status=1
 run_suite "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DANNOTATE_SANITIZE=ON || status=1
-tsan_tests="frame_cache_tests video_source_tests recovery_writer_tests"
+# commands_tests drives the export worker, the recovery writer, decoding ahead and the
+# tracker together, as the program does.
+tsan_tests="frame_cache_tests video_source_tests recovery_writer_tests commands_tests"
 { cmake -S "$here" -B "$here/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DANNOTATE_THREAD_SANITIZE=ON >/dev/null &&
     cmake --build "$here/build-tsan" -j"$jobs" --target $tsan_tests &&

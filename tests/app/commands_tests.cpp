@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
+#include <opencv2/core/utility.hpp>
 #include <sstream>
 #include <string>
 
@@ -42,6 +43,11 @@ PointerState pointer;    // its pointer
 class Commands : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
+#if defined(__SANITIZE_THREAD__)
+        // OpenCV's thread pool is not built with the thread sanitizer, which cannot see
+        // its hand-overs; the tracker runs on the calling thread here instead.
+        cv::setNumThreads(0);
+#endif
         folder = clipFolder();  // the saved files go beside the clip
         clip = makeClip("clip.avi", CLIP_FRAMES, "-c:v mjpeg", CLIP_W, CLIP_H);
         ASSERT_FALSE(clip.empty()) << "ffmpeg could not make the clip";
@@ -145,13 +151,23 @@ class Commands : public ::testing::Test {
         return text;
     }
 
-    static int frame() { return app.timeline.frames.currentFrame; }
+    static int frame() {
+        return app.timeline.frames.currentFrame;
+    }
     // One playback tick at `seconds` on the playback clock.
-    static bool step(double seconds) { return playbackStep(&app, seconds); }
+    static bool step(double seconds) {
+        return playbackStep(&app, seconds);
+    }
     // A moment just after frame f is due, counted from the frame playback started at.
-    static double due(int f) { return f * PERIOD + 1e-3; }
-    static bool playing() { return isPlaying(&app.timeline); }
-    static bool on(const InterfaceObject* o) { return flagsSet(o, OBJ_SWITCHED_ON); }
+    static double due(int f) {
+        return f * PERIOD + 1e-3;
+    }
+    static bool playing() {
+        return isPlaying(&app.timeline);
+    }
+    static bool on(const InterfaceObject* o) {
+        return flagsSet(o, OBJ_SWITCHED_ON);
+    }
     static int playersOn() {
         int n = 0;
         for (const SwitchButton& b : app.playerButtons) n += on(&b) ? 1 : 0;
@@ -180,8 +196,12 @@ class Commands : public ::testing::Test {
         key->rectHeight = 20;
         ASSERT_NE(addKey(&app.tracks[player], key, NODE_OWNS_PAYLOAD, keyFrame), nullptr);
     }
-    static int keyCount(int player) { return app.tracks[player].keys.count; }
-    static TrackKeys keysNow() { return keysOf(app.tracks); }
+    static int keyCount(int player) {
+        return app.tracks[player].keys.count;
+    }
+    static TrackKeys keysNow() {
+        return keysOf(app.tracks);
+    }
 
     Layout layout;
 };
