@@ -68,6 +68,12 @@ void showFrame(AppState* state, int frame) {
         setPanelPixels(&state->videoPanel, const_cast<unsigned char*>(state->video.frameImage));
 }
 
+// The running run's latest box goes on the video: its keys are not in the track yet.
+void showLiveBox(AppState* state) {
+    state->scene.hasLiveBox = true;
+    state->scene.liveBox = state->trackingRun.path.back();
+}
+
 // Ends the run: its keys go in, the status says why, and the current frame goes where
 // it stopped (the failing frame, where the next key is needed, or the last tracked).
 void finishTracking(AppState* state) {
@@ -182,8 +188,7 @@ void trackCommand(AppState* state, int direction) {
                       problem);
         return;
     }
-    state->scene.hasLiveBox = true;
-    state->scene.liveBox = run->path.back();
+    showLiveBox(state);
 }
 
 void spaceCommand(AppState* state) {
@@ -212,8 +217,7 @@ bool trackingStep(AppState* state) {
              Clock::now() - start < std::chrono::milliseconds(TRACKING_TICK_MS));
     if (trackingRunActive(run)) {
         showFrame(state, run->stopFrame);
-        state->scene.hasLiveBox = true;
-        state->scene.liveBox = run->path.back();
+        showLiveBox(state);
     } else {
         finishTracking(state);
     }
@@ -369,28 +373,29 @@ void endKeyEdit(AppState* state) {
     endStep(&state->history);
 }
 
-void undoCommand(AppState* state) {
-    const UndoStep* step = undoStep(&state->history, state->tracks);
+namespace {
+
+// Says what an undo or a redo did ("undo: key O1 at frame 12"), or that there was
+// nothing to do, and shows where it happened.
+void reportStep(AppState* state, const UndoStep* step, const char* verb) {
     if (step == nullptr) {
-        std::printf("nothing to undo\n");
-        setStatusText(&state->status, "nothing to undo");
+        std::printf("nothing to %s\n", verb);
+        setStatusText(&state->status, "nothing to %s", verb);
         return;
     }
-    std::printf("undo: %s\n", step->what);
-    setStatusText(&state->status, "undo: %s", step->what);
+    std::printf("%s: %s\n", verb, step->what);
+    setStatusText(&state->status, "%s: %s", verb, step->what);
     showStep(state, *step);
 }
 
+}  // namespace
+
+void undoCommand(AppState* state) {
+    reportStep(state, undoStep(&state->history, state->tracks), "undo");
+}
+
 void redoCommand(AppState* state) {
-    const UndoStep* step = redoStep(&state->history, state->tracks);
-    if (step == nullptr) {
-        std::printf("nothing to redo\n");
-        setStatusText(&state->status, "nothing to redo");
-        return;
-    }
-    std::printf("redo: %s\n", step->what);
-    setStatusText(&state->status, "redo: %s", step->what);
-    showStep(state, *step);
+    reportStep(state, redoStep(&state->history, state->tracks), "redo");
 }
 
 int timelineFrameAt(const FrameRange& range, int width, int x) {

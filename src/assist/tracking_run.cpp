@@ -52,7 +52,6 @@ const char* startTrackingRun(TrackingRun* run, PlayerTrack* track, int player, i
     run->path[0].flags = 0;
     run->feetOffsetX = (start.feetX - start.rectX) / start.rectWidth;
     run->feetOffsetY = (start.feetY - start.rectY) / start.rectHeight;
-    run->startBox = run->path[0];
     run->startScale =
         imageScaleAt(check.registration, check.videoHeight, frame, start.feetX, start.feetY);
     run->check = check;
@@ -74,8 +73,8 @@ void scaleWithCamera(const TrackingRun* run, int frame, KeyFrame* box) {
                                           box->feetX, box->feetY);
         if (!(scale > 0.0)) return;
         const double ratio = scale / run->startScale;
-        box->rectWidth = run->startBox.rectWidth * ratio;
-        box->rectHeight = run->startBox.rectHeight * ratio;
+        box->rectWidth = run->path[0].rectWidth * ratio;
+        box->rectHeight = run->path[0].rectHeight * ratio;
         box->feetX = box->rectX + run->feetOffsetX * box->rectWidth;
         box->feetY = box->rectY + run->feetOffsetY * box->rectHeight;
     }

@@ -26,8 +26,7 @@ struct TrackingRun {
     std::vector<KeyFrame> path;            // tracked positions in run order; path[0] is the start
     double feetOffsetX = 0.0;              // the start's feet point from the box centre,
     double feetOffsetY = 0.0;              // in box widths and heights
-    KeyFrame startBox;                     // path[0], whose size the camera's scale carries
-    double startScale = 0.0;               // imageScaleAt the start's feet, 0 without record
+    double startScale = 0.0;               // imageScaleAt path[0]'s feet, 0 without record
     FailureCheck check;                    // the video the run checks against
     VisualTracker tracker;
 };
